@@ -1,0 +1,11 @@
+#include "app/errors.h"
+
+#include <cstdio>
+
+void printError(const char* text) {
+  std::fprintf(stderr, "%s\n", text);
+}
+
+void printMessage(const char* text) {
+  std::fprintf(stdout, "%s\n", text);
+}

@@ -1,0 +1,47 @@
+#include "app/frameLoop.h"
+
+#include "app/clock.h"
+#include "app/platform.h"
+
+int32_t frameCount = 0;
+int32_t measuredFps = 0;
+
+int32_t measureFps(int32_t frames, Uint32 ticksNow, int32_t previous) {
+  if (ticksNow == 0) return previous;
+  return static_cast<int32_t>(static_cast<int64_t>(frames) * 1000 / ticksNow);
+}
+
+bool isQuitEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      return true;
+    case SDL_KEYDOWN:
+      return event.key.keysym.sym == SDLK_ESCAPE;
+    case SDL_JOYBUTTONDOWN:
+      return event.jbutton.button == 8;
+    default:
+      return false;
+  }
+}
+
+bool drainEvents() {
+  bool quit = false;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (isQuitEvent(event)) quit = true;
+  }
+  return quit;
+}
+
+void runFrameLoop(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
+  bool quit = false;
+  while (!quit) {
+    measuredFps = measureFps(frameCount, ticks(), measuredFps);
+    if (getTargetFps() < measuredFps) continue;
+    SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
+    if (drainEvents()) quit = true;
+    drawFrame(display);
+    SDL_Flip(display);
+    ++frameCount;
+  }
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <functional>
+
+// Frames drawn and flipped so far, and the rate the limiter measured last.
+extern int32_t frameCount;
+extern int32_t measuredFps;
+
+// The mean rate since the library's start, truncated; while the clock still reads 0 the
+// previous measurement stands. The product is taken in 64 bits so long runs stay right.
+int32_t measureFps(int32_t frames, Uint32 ticksNow, int32_t previous);
+
+// Window close, Escape pressed, or joystick button 8 pressed on any joystick.
+bool isQuitEvent(const SDL_Event& event);
+
+// Reads every pending event; true when any of them asks to quit.
+bool drainEvents();
+
+// Limit, clear, read events, draw, flip, count; the frame in which quit is read is still
+// drawn and flipped. The clock is busy-polled between frames, never slept on.
+void runFrameLoop(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame);

@@ -1,0 +1,55 @@
+#include "app/loaders.h"
+
+#include <SDL_image.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/errors.h"
+
+namespace {
+[[noreturn]] void fatalReport(const char* text, const char* file) {
+  printError((std::string(text) + file).c_str());
+  std::exit(1);
+}
+
+// Every caller uses the image at once, so a failed conversion ends the run like a missing file.
+SDL_Surface* loadDisplayFormat(const char* file) {
+  SDL_Surface* loaded = IMG_Load(file);
+  if (loaded == nullptr) fatalReport("Image load error!  File: ", file);
+  SDL_Surface* converted = SDL_DisplayFormat(loaded);
+  SDL_FreeSurface(loaded);
+  if (converted == nullptr) fatalReport("Image optimization error! File: ", file);
+  return converted;
+}
+}  // namespace
+
+TTF_Font* loadFont(const char* file, int size) {
+  TTF_Font* font = TTF_OpenFont(file, size);
+  if (font == nullptr) fatalReport("Font load failed! : ", file);
+  return font;
+}
+
+Mix_Music* loadMusic(const char* file) {
+  Mix_Music* music = Mix_LoadMUS(file);
+  if (music == nullptr) fatalReport("Music load error! File: ", file);
+  return music;
+}
+
+Mix_Chunk* loadSound(const char* file) {
+  Mix_Chunk* sound = Mix_LoadWAV_RW(SDL_RWFromFile(file, "rb"), 1);
+  if (sound == nullptr) fatalReport("Soundfx load error! File: ", file);
+  return sound;
+}
+
+SDL_Surface* loadImage(const char* file) {
+  return loadDisplayFormat(file);
+}
+
+SDL_Surface* loadImageKeyed(const char* file, Uint8 red, Uint8 green, Uint8 blue) {
+  SDL_Surface* image = loadDisplayFormat(file);
+  // Mapped in the converted format, so every colour that lands on the key's value is clear too.
+  SDL_SetColorKey(image, SDL_SRCCOLORKEY | SDL_RLEACCEL,
+                  SDL_MapRGB(image->format, red, green, blue));
+  return image;
+}

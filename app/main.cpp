@@ -1,0 +1,5 @@
+#include "app/intro.h"
+
+int main(int argc, char** argv) {
+  return runIntro(argc, argv);
+}

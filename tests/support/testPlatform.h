@@ -1,0 +1,41 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+// A scripted clock for the effects: every read returns `now`, then adds `step`.
+struct ScriptedClock {
+  static Uint32 now;
+  static Uint32 step;
+  static int reads;
+  static void install(Uint32 start, Uint32 stepPerRead = 0);
+  static Uint32 read();
+};
+
+// Starts the library with the headless drivers and a 320x240 16-bit display, as the intro does.
+void startPlatform();
+
+// A 16-bit surface in the display's layout (default masks, as the scene's work surfaces).
+SDL_Surface* makeSurface(int w, int h, int bpp = 16);
+
+// Runs a test in a fresh temporary working directory; the old directory comes back afterwards.
+class TempWorkDir {
+ public:
+  TempWorkDir();
+  ~TempWorkDir();
+  const std::string& path() const { return path_; }
+  // Writes a small image file that the image loader reads, filled with one colour.
+  void writeImage(const std::string& name, int w, int h, Uint8 r, Uint8 g, Uint8 b) const;
+  // Writes a short silent WAV that the music loader accepts.
+  void writeMusic(const std::string& name) const;
+  void copyFont(const std::string& name) const;
+  void writeText(const std::string& name, const std::string& text) const;
+
+ private:
+  std::string previous_;
+  std::string path_;
+};
+
+// Rows and colours read back from a surface in the display format.
+Uint32 displayColour(Uint8 r, Uint8 g, Uint8 b);
