@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/frameLoop.h"
+#include "app/intro.h"
+#include "gfx/surface.h"
+#include "support/testPlatform.h"
+
+namespace {
+Uint32 flagsFor(std::vector<const char*> args) {
+  args.insert(args.begin(), "orbitra");
+  return chooseVideoFlags(static_cast<int>(args.size()), const_cast<char**>(args.data()));
+}
+
+SDL_Event keyEvent(Uint8 type, SDLKey key) {
+  SDL_Event event{};
+  event.type = type;
+  event.key.type = type;
+  event.key.keysym.sym = key;
+  return event;
+}
+
+SDL_Event joyEvent(Uint8 type, Uint8 which, Uint8 button) {
+  SDL_Event event{};
+  event.type = type;
+  event.jbutton.type = type;
+  event.jbutton.which = which;
+  event.jbutton.button = button;
+  return event;
+}
+
+SDL_Event quitEvent() {
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  return event;
+}
+
+void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 0); }
+
+bool queueEmpty() {
+  SDL_Event event;
+  return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) == 0;
+}
+}  // namespace
+
+TEST(CommandLine, FullScreenOnlyForTheSingleArgumentF) {
+  const Uint32 windowed = 0x40000001u, fullScreen = 0xC0000001u;
+  EXPECT_EQ(flagsFor({}), windowed);
+  EXPECT_EQ(flagsFor({"f"}), fullScreen);
+  EXPECT_EQ(flagsFor({"F"}), windowed);
+  EXPECT_EQ(flagsFor({"-f"}), windowed);
+  EXPECT_EQ(flagsFor({"fs"}), windowed);
+  EXPECT_EQ(flagsFor({""}), windowed);
+  EXPECT_EQ(flagsFor({"f", "f"}), windowed);
+}
+
+TEST(RateLimiter, MeasuresTheTruncatedMeanSinceStart) {
+  EXPECT_EQ(measureFps(50, 1000, 0), 50);  // a 51st frame may follow
+  EXPECT_EQ(measureFps(51, 1000, 0), 51);  // held back...
+  EXPECT_EQ(measureFps(51, 1001, 51), 50);  // ...until the next millisecond
+  EXPECT_EQ(measureFps(1, 1, 0), 1000);
+}
+
+TEST(RateLimiter, ClockAtZeroKeepsThePreviousMeasurement) {
+  EXPECT_EQ(measureFps(0, 0, 0), 0);
+  EXPECT_EQ(measureFps(500, 0, 73), 73);
+}
+
+TEST(RateLimiter, StaysRightPastElevenHours) {
+  // 2,147,484 frames overflow a 32-bit product; 24 hours at 50 frames a second.
+  EXPECT_EQ(measureFps(2147484, 2147484 * 20, 0), 50);
+  EXPECT_EQ(measureFps(50 * 86400, 86400u * 1000u, 0), 50);
+  EXPECT_EQ(measureFps(51 * 86400 + 1, 86400u * 1000u, 0), 51);
+}
+
+TEST(EventDrain, OnlyTheThreeQuitRequestsCount) {
+  EXPECT_TRUE(isQuitEvent(quitEvent()));
+  EXPECT_TRUE(isQuitEvent(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)));
+  EXPECT_TRUE(isQuitEvent(joyEvent(SDL_JOYBUTTONDOWN, 0, 8)));
+  EXPECT_TRUE(isQuitEvent(joyEvent(SDL_JOYBUTTONDOWN, 3, 8)));
+
+  EXPECT_FALSE(isQuitEvent(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
+  EXPECT_FALSE(isQuitEvent(keyEvent(SDL_KEYDOWN, SDLK_q)));
+  EXPECT_FALSE(isQuitEvent(keyEvent(SDL_KEYDOWN, SDLK_RETURN)));
+  EXPECT_FALSE(isQuitEvent(joyEvent(SDL_JOYBUTTONUP, 0, 8)));
+  EXPECT_FALSE(isQuitEvent(joyEvent(SDL_JOYBUTTONDOWN, 0, 7)));
+  EXPECT_FALSE(isQuitEvent(joyEvent(SDL_JOYBUTTONDOWN, 0, 9)));
+}
+
+TEST(EventDrain, ReadsEveryPendingEvent) {
+  startPlatform();
+  push(keyEvent(SDL_KEYUP, SDLK_ESCAPE));
+  push(keyEvent(SDL_KEYDOWN, SDLK_SPACE));
+  push(joyEvent(SDL_JOYBUTTONUP, 1, 8));
+  EXPECT_FALSE(drainEvents());
+  EXPECT_TRUE(queueEmpty());
+
+  push(keyEvent(SDL_KEYDOWN, SDLK_a));
+  push(joyEvent(SDL_JOYBUTTONDOWN, 2, 8));
+  push(keyEvent(SDL_KEYDOWN, SDLK_b));
+  EXPECT_TRUE(drainEvents());
+  EXPECT_TRUE(queueEmpty());
+}
+
+TEST(FrameLoop, QuitAmongPendingEventsStillDrawsAndCountsTheFrame) {
+  startPlatform();
+  ScriptedClock::install(5000);
+  SDL_Surface* display = getScreen();
+  SDL_FillRect(display, nullptr, displayColour(255, 255, 255));
+  push(keyEvent(SDL_KEYDOWN, SDLK_LEFT));
+  push(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE));
+  push(keyEvent(SDL_KEYDOWN, SDLK_RIGHT));
+
+  int draws = 0;
+  Uint32 cornerSeen = 1;
+  runFrameLoop(display, [&](SDL_Surface* target) {
+    ++draws;
+    cornerSeen = getPixel(target, 319, 239);
+    EXPECT_TRUE(queueEmpty());  // all events were read before drawing
+  });
+  EXPECT_EQ(draws, 1);
+  EXPECT_EQ(frameCount, 1);
+  EXPECT_EQ(cornerSeen, 0u);  // cleared to black before the frame was drawn
+}
+
+TEST(FrameLoop, CatchesUpBackToBackAfterASlowStart) {
+  // The loop first runs 2000 ms after the library's start; every clock read advances 1 ms.
+  startPlatform();
+  ScriptedClock::install(2000, 1);
+  std::vector<Uint32> drawnAt;
+  runFrameLoop(getScreen(), [&](SDL_Surface*) {
+    drawnAt.push_back(ScriptedClock::now - 1);
+    if (drawnAt.size() == 200) push(quitEvent());
+  });
+  // The quit pushed during frame 200 is read, and that frame drawn, on the next pass.
+  ASSERT_EQ(drawnAt.size(), 201u);
+  // One clock read per drawn pass: no pass was skipped while the mean was below the target.
+  for (size_t i = 1; i < 104; ++i) EXPECT_EQ(drawnAt[i] - drawnAt[i - 1], 1u) << "frame " << i;
+  // Later the rate is held just under 51 frames a second.
+  EXPECT_GT(drawnAt[199] - drawnAt[198], 1u);
+  const int32_t rate = measureFps(200, drawnAt[199] + 1, 0);
+  EXPECT_LE(rate, 51);
+  EXPECT_GE(rate, 50);
+}

@@ -1,0 +1,151 @@
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/loaders.h"
+#include "gfx/surface.h"
+#include "support/runProgram.h"
+#include "support/testPlatform.h"
+
+// The intro's own start-up against a working directory that lacks some of its files.
+class LoadingOrder : public ::testing::Test {
+ protected:
+  TempWorkDir dir;
+
+  void writeMusic() { dir.writeMusic("res/zak.dat"); }
+  void writeFont() { dir.copyFont("res/bigFont.ttf"); }
+  void writeImages(const std::vector<std::string>& names) {
+    for (const auto& name : names) dir.writeImage("res/" + name, 16, 16, 40, 80, 120);
+  }
+};
+
+TEST_F(LoadingOrder, WithNothingPresentOnlyTheMusicIsReported) {
+  const ProgramResult result = runIntroIn(dir.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat\n");
+}
+
+TEST_F(LoadingOrder, MissingFontIsReportedBeforeAnyImage) {
+  writeMusic();
+  const ProgramResult result = runIntroIn(dir.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errText, "Font load failed! : res/bigFont.ttf\n");
+}
+
+TEST_F(LoadingOrder, EachMissingImageIsReportedWithTwoBlanks) {
+  writeMusic();
+  writeFont();
+  const std::vector<std::string> images = {"logo.dat", "gsball.dat", "rball.dat", "back.dat"};
+  for (size_t present = 0; present < images.size(); ++present) {
+    const ProgramResult result = runIntroIn(dir.path());
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.errText, "Image load error!  File: res/" + images[present] + "\n");
+    writeImages({images[present]});
+  }
+}
+
+TEST_F(LoadingOrder, UndecodableFilesCountAsMissing) {
+  dir.writeText("res/zak.dat", "not music at all");
+  ProgramResult result = runIntroIn(dir.path());
+  EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat\n");
+
+  writeMusic();
+  dir.writeText("res/bigFont.ttf", "not a font");
+  result = runIntroIn(dir.path());
+  EXPECT_EQ(result.errText, "Font load failed! : res/bigFont.ttf\n");
+
+  writeFont();
+  dir.writeText("res/logo.dat", "not an image");
+  result = runIntroIn(dir.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errText, "Image load error!  File: res/logo.dat\n");
+}
+
+TEST_F(LoadingOrder, FailedStartUpLoadsNothing) {
+  // Only the library's own text, one line; the missing music is never looked for.
+  const ProgramResult result = runIntroIn(dir.path(), "SDL_VIDEODRIVER=no-such-driver");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errText, "No available video device\n");
+}
+
+class Loaders : public ::testing::Test {
+ protected:
+  void SetUp() override { startPlatform(); }
+  TempWorkDir dir;
+};
+
+TEST_F(Loaders, LoadedImagesAreInTheDisplayFormat) {
+  dir.writeImage("plain.dat", 7, 5, 10, 200, 30);
+  SDL_Surface* image = loadImage("plain.dat");
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->w, 7);
+  EXPECT_EQ(image->format->BitsPerPixel, 16);
+  EXPECT_EQ(image->format->Rmask, getScreen()->format->Rmask);
+  EXPECT_EQ(image->flags & SDL_SRCCOLORKEY, 0u);
+  EXPECT_EQ(getPixel(image, 3, 3), displayColour(10, 200, 30));
+  SDL_FreeSurface(image);
+}
+
+TEST_F(Loaders, ColourKeyIsComparedInTheDisplayFormat) {
+  // Three columns: the key itself, a colour that lands on the same 16-bit value, and one that
+  // does not.
+  SDL_Surface* source = SDL_CreateRGBSurface(SDL_SWSURFACE, 3, 1, 24, 0xFF, 0xFF00, 0xFF0000, 0);
+  const Uint8 colours[3][3] = {{255, 0, 255}, {250, 2, 252}, {240, 0, 255}};
+  for (int x = 0; x < 3; ++x) {
+    SDL_Rect r = {static_cast<Sint16>(x), 0, 1, 1};
+    SDL_FillRect(source, &r, SDL_MapRGB(source->format, colours[x][0], colours[x][1], colours[x][2]));
+  }
+  SDL_SaveBMP(source, (dir.path() + "/keyed.dat").c_str());
+  SDL_FreeSurface(source);
+
+  SDL_Surface* sprite = loadImageKeyed("keyed.dat", 255, 0, 255);
+  ASSERT_NE(sprite, nullptr);
+  EXPECT_EQ(sprite->format->colorkey, 0xF81Fu);
+  // Run-length acceleration was asked for; the library encodes on the first blit.
+  EXPECT_EQ(sprite->flags & (SDL_SRCCOLORKEY | SDL_RLEACCELOK),
+            Uint32{SDL_SRCCOLORKEY | SDL_RLEACCELOK});
+
+  SDL_Surface* canvas = makeSurface(3, 1);
+  SDL_FillRect(canvas, nullptr, SDL_MapRGB(canvas->format, 0, 0, 99));
+  SDL_BlitSurface(sprite, nullptr, canvas, nullptr);
+  const Uint32 under = SDL_MapRGB(canvas->format, 0, 0, 99);
+  EXPECT_EQ(getPixel(canvas, 0, 0), under);
+  EXPECT_EQ(getPixel(canvas, 1, 0), under);
+  EXPECT_NE(getPixel(canvas, 2, 0), under);
+  SDL_FreeSurface(canvas);
+  SDL_FreeSurface(sprite);
+}
+
+TEST_F(Loaders, SoundsLoadAndMissingOnesEndTheRun) {
+  dir.writeMusic("beep.wav");
+  Mix_Chunk* sound = loadSound("beep.wav");
+  ASSERT_NE(sound, nullptr);
+  Mix_FreeChunk(sound);
+  EXPECT_EXIT(loadSound("res/none.wav"), ::testing::ExitedWithCode(1),
+              "^Soundfx load error! File: res/none.wav\n$");
+}
+
+TEST_F(Loaders, MusicAndFontComeBackUsable) {
+  dir.writeMusic("song.dat");
+  Mix_Music* music = loadMusic("song.dat");
+  ASSERT_NE(music, nullptr);
+  Mix_FreeMusic(music);
+  dir.copyFont("font.ttf");
+  TTF_Font* font = loadFont("font.ttf", 18);
+  ASSERT_NE(font, nullptr);
+  EXPECT_GT(TTF_FontHeight(font), 0);
+  TTF_CloseFont(font);
+}
+
+// Without a video mode there is no display format to convert to.
+TEST(LoadersWithoutDisplay, FailedConversionEndsTheRunWithItsOwnMessage) {
+  ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+  TempWorkDir dir;
+  dir.writeImage("ball.dat", 4, 4, 1, 2, 3);
+  EXPECT_EXIT(loadImageKeyed("ball.dat", 255, 0, 255), ::testing::ExitedWithCode(1),
+              "^Image optimization error! File: ball.dat\n$");
+  EXPECT_EXIT(loadImage("ball.dat"), ::testing::ExitedWithCode(1),
+              "^Image optimization error! File: ball.dat\n$");
+}

@@ -1,0 +1,98 @@
+#include <SDL_mixer.h>
+#include <SDL_ttf.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/platform.h"
+#include "gfx/surface.h"
+
+using ::testing::internal::CaptureStderr;
+using ::testing::internal::GetCapturedStderr;
+
+namespace {
+const char* caption = ".:Orbitra by Kalvaren:. 7.7.2007";
+const Uint32 windowed = SDL_HWSURFACE | SDL_DOUBLEBUF;
+
+const char* currentCaption() {
+  char* title = nullptr;
+  char* icon = nullptr;
+  SDL_WM_GetCaption(&title, &icon);
+  return title;
+}
+}  // namespace
+
+TEST(Platform, StartsWithTheRequestedModeAndCaption) {
+  CaptureStderr();
+  ASSERT_TRUE(initPlatform(caption, 320, 240, 16, 50, windowed));
+  EXPECT_EQ(GetCapturedStderr(), "");
+  ASSERT_NE(getScreen(), nullptr);
+  EXPECT_EQ(getScreen()->w, 320);
+  EXPECT_EQ(getScreen()->h, 240);
+  EXPECT_EQ(getScreen()->format->BitsPerPixel, 16);
+  ASSERT_NE(currentCaption(), nullptr);
+  EXPECT_STREQ(currentCaption(), caption);
+  EXPECT_EQ(getTargetFps(), 50);
+  EXPECT_EQ(getScreenWidth(), 320);
+  EXPECT_EQ(getScreenHeight(), 240);
+  EXPECT_EQ(getScreenBpp(), 16);
+
+  int frequency = 0, channels = 0;
+  Uint16 format = 0;
+  ASSERT_EQ(Mix_QuerySpec(&frequency, &format, &channels), 1);
+  EXPECT_EQ(frequency, 22050);
+  EXPECT_EQ(format, AUDIO_S16LSB);
+  EXPECT_EQ(channels, 2);
+  EXPECT_EQ(TTF_WasInit(), 1);
+
+  shutdownPlatform();
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+  EXPECT_EQ(TTF_WasInit(), 0);
+}
+
+TEST(Platform, FullScreenRunsTheSameSequence) {
+  ASSERT_TRUE(initPlatform(caption, 320, 240, 16, 50, windowed | SDL_FULLSCREEN));
+  EXPECT_EQ(getScreen()->w, 320);
+  EXPECT_STREQ(currentCaption(), caption);
+}
+
+TEST(Platform, FailedLibraryStartKeepsTheRequestedValues) {
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  CaptureStderr();
+  EXPECT_FALSE(initPlatform(caption, 320, 240, 16, 50, windowed));
+  EXPECT_EQ(GetCapturedStderr(), "No available video device\n");
+  EXPECT_EQ(getScreen(), nullptr);
+  EXPECT_EQ(getScreenWidth(), 320);
+  EXPECT_EQ(getScreenHeight(), 240);
+  EXPECT_EQ(getScreenBpp(), 16);
+  EXPECT_EQ(getTargetFps(), 50);
+}
+
+TEST(Platform, FailedAudioLeavesTheWindowOpenWithoutCaption) {
+  // The file-writing audio driver cannot open its output, so opening audio fails.
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", "/nonexistent-dir/audio.raw", 1);
+  CaptureStderr();
+  EXPECT_FALSE(initPlatform(caption, 320, 240, 16, 50, windowed));
+  const std::string line = GetCapturedStderr();
+  EXPECT_NE(getScreen(), nullptr);
+  EXPECT_EQ(currentCaption(), nullptr);
+  EXPECT_EQ(line, std::string(SDL_GetError()) + "\n");
+  EXPECT_NE(line.find("nonexistent-dir"), std::string::npos);
+}
+
+TEST(Platform, NoJoystickIsNotAnError) {
+  ASSERT_TRUE(initPlatform(caption, 320, 240, 16, 50, windowed));
+  CaptureStderr();
+  EXPECT_EQ(openJoystick(), nullptr);
+  EXPECT_EQ(GetCapturedStderr(), "");
+}
+
+TEST(Platform, LauncherHandOverReturnsWhenThereIsNoLauncher) {
+  ASSERT_FALSE(std::filesystem::exists("/usr/gp2x/gp2xmenu"));
+  ASSERT_TRUE(initPlatform(caption, 320, 240, 16, 50, windowed));
+  shutdownToLauncher();
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running or testing the intro needs, when missing.
+# Usage: tools/install-deps.sh run|test
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
+  libsdl-ttf2.0-dev libpng-dev)
+if [ "${1:-run}" = test ]; then
+  packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing Debian packages: ${missing[*]}" >&2
+  echo "Run this command as root, or first: sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
