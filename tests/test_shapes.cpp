@@ -249,7 +249,6 @@ TEST(ShapesDeathTest, RandomWithCountZeroStopsADebugBuild) {
 #ifdef NDEBUG
   GTEST_SKIP() << "assertions are compiled out in this build type, so count 0 is not caught";
 #else
-  testing::FLAGS_gtest_death_test_style = "threadsafe";
   EXPECT_DEATH(randomInRange(5, 0), "count other than 0");
 #endif
 }
