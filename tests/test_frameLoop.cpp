@@ -36,7 +36,9 @@ SDL_Event quitEvent() {
   return event;
 }
 
-void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 0); }
+void push(SDL_Event event) {
+  ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
 
 bool queueEmpty() {
   SDL_Event event;
@@ -56,8 +58,8 @@ TEST(CommandLine, FullScreenOnlyForTheSingleArgumentF) {
 }
 
 TEST(RateLimiter, MeasuresTheTruncatedMeanSinceStart) {
-  EXPECT_EQ(measureFps(50, 1000, 0), 50);  // a 51st frame may follow
-  EXPECT_EQ(measureFps(51, 1000, 0), 51);  // held back...
+  EXPECT_EQ(measureFps(50, 1000, 0), 50);   // a 51st frame may follow
+  EXPECT_EQ(measureFps(51, 1000, 0), 51);   // held back...
   EXPECT_EQ(measureFps(51, 1001, 51), 50);  // ...until the next millisecond
   EXPECT_EQ(measureFps(1, 1, 0), 1000);
 }

@@ -95,7 +95,8 @@ TEST_F(Loaders, ColourKeyIsComparedInTheDisplayFormat) {
   const Uint8 colours[3][3] = {{255, 0, 255}, {250, 2, 252}, {240, 0, 255}};
   for (int x = 0; x < 3; ++x) {
     SDL_Rect r = {static_cast<Sint16>(x), 0, 1, 1};
-    SDL_FillRect(source, &r, SDL_MapRGB(source->format, colours[x][0], colours[x][1], colours[x][2]));
+    SDL_FillRect(source, &r,
+                 SDL_MapRGB(source->format, colours[x][0], colours[x][1], colours[x][2]));
   }
   SDL_SaveBMP(source, (dir.path() + "/keyed.dat").c_str());
   SDL_FreeSurface(source);

@@ -83,8 +83,7 @@ void TempWorkDir::writeMusic(const std::string& name) const {
 
 void TempWorkDir::copyFont(const std::string& name) const {
   std::filesystem::copy_file(std::string(ORBITRA_SOURCE_DIR) + "/res/bigFont.ttf",
-                             path_ + "/" + name,
-                             std::filesystem::copy_options::overwrite_existing);
+                             path_ + "/" + name, std::filesystem::copy_options::overwrite_existing);
 }
 
 void TempWorkDir::writeText(const std::string& name, const std::string& text) const {
