@@ -30,8 +30,10 @@ int runIntro(int argc, char** argv) {
   Mix_Music* music = loadMusic("res/zak.dat");
   IntroScene scene;
   if (Mix_PlayMusic(music, -1) == -1) {
-    // Say why the run ends instead of leaving the user with a silent status 1.
+    // Say why the run ends instead of leaving the user with a silent status 1, and give the
+    // music back: nothing will play it.
     printError(Mix_GetError());
+    Mix_FreeMusic(music);
     return 1;
   }
 
