@@ -9,12 +9,14 @@ work=$(mktemp -d)
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 
 display=":$((90 + RANDOM % 500))"
-Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$display" -screen 0 640x480x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
 fail() { echo "FAIL: $*"; [ -n "${intro:-}" ] && kill "$intro" 2>/dev/null; exit 1; }
+
+ready=""
+for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && ready=1 && break; sleep 0.1; done
+[ -n "$ready" ] || fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
 
 cd "$root" || fail "no repository root"
 SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 "$program" 2>"$work/stderr" &
