@@ -1,0 +1,66 @@
+// What one frame costs, phase by phase, with the committed assets and a scripted clock.
+// Run from the repository root: build/tools/bench/framebench
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "app/clock.h"
+#include "app/platform.h"
+#include "gfx/surface.h"
+#include "scene/effectState.h"
+#include "scene/introScene.h"
+
+namespace {
+Uint32 frameTick = 0;
+Uint32 scriptedTicks() {
+  return frameTick;
+}
+
+IntroScene& scene() {
+  static std::unique_ptr<IntroScene> instance;
+  if (!instance) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setTickSource(scriptedTicks);
+    if (!initPlatform("framebench", 320, 240, 16, 50, SDL_SWSURFACE)) std::exit(1);
+    instance = std::make_unique<IntroScene>();
+  }
+  return *instance;
+}
+
+// Frames 20 ms apart from the given tick, as the frame loop draws them.
+void drawFrames(benchmark::State& state, Uint32 startTick) {
+  IntroScene& intro = scene();
+  SDL_Surface* display = getScreen();
+  frameTick = startTick;
+  for (auto _ : state) {
+    SDL_FillRect(display, nullptr, 0);
+    intro.drawFrame(display);
+    frameTick += 20;
+  }
+}
+
+void scrollerAndFloor(benchmark::State& state) {
+  drawFrames(state, 5000);
+}
+void fullChain(benchmark::State& state) {
+  ballShowStarted = true, ballShowBase = 100, ballCount = 250, ballStepTick = 0;
+  drawFrames(state, 40000);
+}
+void redBallWithBars(benchmark::State& state) {
+  ballShowStarted = true, ballShowBase = 100, rasterBarsOn = 1, rasterBarRows = 130;
+  drawFrames(state, 80000);
+}
+void reflectionOnly(benchmark::State& state) {
+  IntroScene& intro = scene();
+  for (auto _ : state) intro.captureReflection(getScreen(), intro.reflectionSurface);
+}
+}  // namespace
+
+BENCHMARK(scrollerAndFloor);
+BENCHMARK(fullChain);
+BENCHMARK(redBallWithBars);
+BENCHMARK(reflectionOnly);
+BENCHMARK_MAIN();
