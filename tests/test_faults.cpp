@@ -6,20 +6,11 @@
 #include "gfx/surface.h"
 #include "support/libraryFaults.h"
 #include "support/sceneAssets.h"
+#include "support/testPlatform.h"
 
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::GetCapturedStderr;
 
-namespace {
-const Uint32 windowed = SDL_HWSURFACE | SDL_DOUBLEBUF;
-
-const char* currentCaption() {
-  char* title = nullptr;
-  char* icon = nullptr;
-  SDL_WM_GetCaption(&title, &icon);
-  return title;
-}
-}  // namespace
 
 TEST(StartUpFaults, NoVideoModeLeavesTheLibraryUpAndPrintsItsText) {
   injectFault(LibraryFault::setVideoMode);

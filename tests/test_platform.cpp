@@ -8,20 +8,13 @@
 
 #include "app/platform.h"
 #include "gfx/surface.h"
+#include "support/testPlatform.h"
 
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::GetCapturedStderr;
 
 namespace {
 const char* caption = ".:Orbitra by Kalvaren:. 7.7.2007";
-const Uint32 windowed = SDL_HWSURFACE | SDL_DOUBLEBUF;
-
-const char* currentCaption() {
-  char* title = nullptr;
-  char* icon = nullptr;
-  SDL_WM_GetCaption(&title, &icon);
-  return title;
-}
 }  // namespace
 
 TEST(Platform, StartsWithTheRequestedModeAndCaption) {

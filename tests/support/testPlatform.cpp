@@ -32,8 +32,15 @@ Uint32 ScriptedClock::read() {
 }
 
 void startPlatform() {
-  ASSERT_TRUE(initPlatform("test", 320, 240, 16, 50, SDL_HWSURFACE | SDL_DOUBLEBUF));
+  ASSERT_TRUE(initPlatform("test", 320, 240, 16, 50, windowed));
   ASSERT_NE(getScreen(), nullptr);
+}
+
+const char* currentCaption() {
+  char* title = nullptr;
+  char* icon = nullptr;
+  SDL_WM_GetCaption(&title, &icon);
+  return title;
 }
 
 SDL_Surface* makeSurface(int w, int h, int bpp) {

@@ -13,6 +13,12 @@ struct ScriptedClock {
   static Uint32 read();
 };
 
+// The intro's windowed video flags.
+constexpr Uint32 windowed = SDL_HWSURFACE | SDL_DOUBLEBUF;
+
+// The window caption as set, or null when none was set.
+const char* currentCaption();
+
 // Starts the library with the headless drivers and a 320x240 16-bit display, as the intro does.
 void startPlatform();
 
