@@ -217,15 +217,6 @@ TEST(AssetMusic, MixerLoadsAndPlaysTheDatFile) {
 }
 
 #if defined(ORBITRA_HAS_ASSETGEN)
-TEST(AssetModule, PeriodTableRunsFromLowCToHighB) {
-  EXPECT_EQ(notePeriod(0), 856);
-  EXPECT_EQ(notePeriod(12), 428);
-  EXPECT_EQ(notePeriod(35), 113);
-  EXPECT_EQ(notePeriod(noNote), 0);
-  EXPECT_EQ(notePeriod(noteCount), 0);
-  for (int n = 1; n < noteCount; ++n) EXPECT_LT(notePeriod(n), notePeriod(n - 1)) << n;
-}
-
 // Sample numbers above 15 are split over two nibbles; loops and lengths are in words.
 TEST(AssetModule, WriterLayoutReadsBack) {
   Module module;
