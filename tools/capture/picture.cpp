@@ -13,7 +13,7 @@ void expandRow(const Uint16* source, int count, int scale, int left, int width, 
   std::memset(out, border, static_cast<size_t>(left));
   uint8_t* to = out + left;
   if (scale == 1) {
-    for (int x = 0; x < count; ++x) to[x] = value(source[x]);
+    for (int x = 0; x < count; ++x) *to++ = value(source[x]);
   } else if (scale <= 8) {
     for (int x = 0; x < count; ++x, to += scale) {
       const uint64_t word = value(source[x]) * 0x0101010101010101ull;
