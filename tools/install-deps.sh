@@ -9,10 +9,16 @@ if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick)
 fi
 
+# Only this machine's own architecture counts: an arm64 copy of a -dev package installed for
+# cross builds does not let a native build find its library.
+native=$(dpkg --print-architecture)
+installed() {
+  dpkg-query -W -f='${Status} ${Architecture}\n' "$1" 2>/dev/null |
+    grep -Eq "^install ok installed ($native|all)\$"
+}
 missing=()
 for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
+  installed "$package" || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
