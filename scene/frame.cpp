@@ -16,7 +16,8 @@ void IntroScene::drawFrame(SDL_Surface* target) {
   if (ticks() < 3000) drawOpeningCurtain(target);
 }
 
-void resetEffects() {
+void IntroScene::resetEffects() {
+  backgroundViewRect = SDL_Rect{0, 0, 320, 240};
   resetBackground();
   resetBallShow();
   resetRasterBars();
