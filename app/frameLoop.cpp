@@ -1,7 +1,7 @@
 #include "app/frameLoop.h"
 
-#include "base/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 
 int32_t frameCount = 0;
 int32_t meanFps = 0;

@@ -1,6 +1,6 @@
 #include "base/clock.h"
-#include "scene/ballShow.h"
 #include "scene/background.h"
+#include "scene/ballShow.h"
 #include "scene/curtain.h"
 #include "scene/introScene.h"
 #include "scene/logoAndLights.h"

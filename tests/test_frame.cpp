@@ -8,8 +8,8 @@
 #include "gfx/surface.h"
 #include "scene/ballShow.h"
 #include "scene/curtain.h"
-#include "scene/logoAndLights.h"
 #include "scene/introScene.h"
+#include "scene/logoAndLights.h"
 #include "support/sceneAssets.h"
 
 namespace {

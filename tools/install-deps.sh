@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
   libsdl-ttf2.0-dev libpng-dev)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick)
+  packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
 fi
 
 # Only this machine's own architecture counts: an arm64 copy of a -dev package installed for
