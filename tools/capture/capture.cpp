@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -93,17 +94,19 @@ class FrameWriter {
 
   bool write(const FrameQueue::Frame& frame, std::string& error) {
     const Picture picture{frame.pixels.data(), frame.width, frame.height, frame.width * 2};
-    if (y4m_ != nullptr) {
+    if (y4m_ != nullptr && !frame.history) {
       drawYuv(picture, canvas_, palette_, options_.halfChroma, yuv_);
       if (!y4m_->write("FRAME\n", 6, error) || !y4m_->write(yuv_.data(), yuv_.size(), error)) {
         return false;
       }
     }
     const bool wantShot = nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick;
-    if (encoder_ == nullptr && options_.pngDir.empty() && !wantShot) return true;
+    const bool wantVideo = encoder_ != nullptr && !frame.history;
+    const bool wantPng = !options_.pngDir.empty() && !frame.history;
+    if (!wantVideo && !wantPng && !wantShot) return true;
     drawRgb(picture, canvas_, palette_, rgb_);
-    if (encoder_ != nullptr && !encoder_->write(rgb_, error)) return false;
-    if (!options_.pngDir.empty() && !writePng(options_.pngDir + numbered(frame.index), error)) {
+    if (wantVideo && !encoder_->write(rgb_, error)) return false;
+    if (wantPng && !writePng(options_.pngDir + numbered(frame.index), error)) {
       return false;
     }
     for (; nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick; ++nextShot_) {
@@ -197,6 +200,8 @@ int runCapture(const CaptureOptions& options) {
 
   const auto began = std::chrono::steady_clock::now();
   const uint64_t samples = static_cast<uint64_t>(options.frames) * samplesPerFrame;
+  // The music goes on under the frames drawn before --from; those samples are left out.
+  uint64_t samplesToSkip = static_cast<uint64_t>(options.skipFrames) * samplesPerFrame;
   std::vector<OutputFile*> soundOutputs;
   if (wav.isOpen()) soundOutputs.push_back(&wav);
   if (videoSound.isOpen()) soundOutputs.push_back(&videoSound);
@@ -206,8 +211,12 @@ int runCapture(const CaptureOptions& options) {
       if (!out->write(header.data(), header.size(), error)) return fail(error);
     }
     const bool rendered = renderSoundtrack(
-        "res/zak.dat", samples,
+        "res/zak.dat", samplesToSkip + samples,
         [&](const int16_t* data, size_t count) {
+          const size_t skipped = static_cast<size_t>(std::min<uint64_t>(samplesToSkip, count));
+          samplesToSkip -= skipped;
+          data += skipped * soundChannels;
+          count -= skipped;
           for (OutputFile* out : soundOutputs) {
             if (!out->write(data, count * soundChannels * sizeof(int16_t), error)) return false;
           }
@@ -250,15 +259,24 @@ int runCapture(const CaptureOptions& options) {
         }
       }
     });
-    Progress progress(options.frames, options.quiet);
-    for (int64_t index = 0; index < options.frames; ++index) {
-      const Picture picture = source.draw(options.start + static_cast<Uint32>(20 * index));
-      FrameQueue::Frame* frame = queue.emptySlot();
-      if (frame == nullptr) break;
-      copyPicture(picture, *frame);
-      frame->tick = options.start + static_cast<Uint32>(20 * index);
-      frame->index = index;
-      queue.hand(frame);
+    const int64_t drawn = options.skipFrames + options.frames;
+    Progress progress(drawn, options.quiet);
+    size_t nextShot = 0;
+    for (int64_t index = 0; index < drawn; ++index) {
+      const Uint32 tick = options.start + static_cast<Uint32>(20 * index);
+      const Picture picture = source.draw(tick);
+      const bool history = index < options.skipFrames;
+      bool shot = false;
+      for (; nextShot < options.shots.size() && options.shots[nextShot] <= tick; ++nextShot) shot = true;
+      if (!history || shot) {
+        FrameQueue::Frame* frame = queue.emptySlot();
+        if (frame == nullptr) break;
+        copyPicture(picture, *frame);
+        frame->tick = tick;
+        frame->index = index - options.skipFrames;
+        frame->history = history;
+        queue.hand(frame);
+      }
       progress.update(index + 1);
     }
     queue.close();

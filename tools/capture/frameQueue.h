@@ -18,7 +18,8 @@ class FrameQueue {
     int width = 0;
     int height = 0;
     Uint32 tick = 0;
-    int64_t index = 0;
+    int64_t index = 0;     // among the frames written
+    bool history = false;  // drawn before the first frame written: only shots come from it
   };
 
   explicit FrameQueue(size_t slots) : frames_(slots) {

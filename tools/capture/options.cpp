@@ -22,6 +22,8 @@ const char* const usageText =
     "      --seconds S     length (default 100; with only --shot, up to the last shot)\n"
     "      --frames N      length in frames of 20 ms\n"
     "      --start MS      clock reading of the first frame (default 300)\n"
+    "      --from MS       write from the first frame at or after MS; the frames before\n"
+    "                      are drawn all the same, as the history that leads there\n"
     "      --scale N       enlarge N times, nearest neighbour (1 to 16)\n"
     "      --fit WxH       the largest whole enlargement that fits WxH, centred on black\n"
     "      --quiet         no progress bar or summary\n"
@@ -72,6 +74,8 @@ std::string extensionOf(const std::string& path) {
 
 bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& error) {
   bool lengthGiven = false, scaleGiven = false;
+  Uint32 from = 0;
+  bool fromGiven = false;
   const auto bad = [&](const std::string& text) {
     error = text;
     return false;
@@ -108,6 +112,10 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
       ++i;
     } else if (arg == "--start") {
       if (!tickValue(value, options.start)) return needs("a tick in ms (a whole number)");
+      ++i;
+    } else if (arg == "--from") {
+      if (!tickValue(value, from)) return needs("a tick in ms (a whole number)");
+      fromGiven = true;
       ++i;
     } else if (arg == "--frames") {
       if (!wholeNumber(value, maxFrames, number) || number == 0) {
@@ -188,15 +196,20 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
     }
   }
   std::sort(options.shots.begin(), options.shots.end());
+  if (fromGiven && from > options.start) {
+    options.skipFrames = (static_cast<int64_t>(from) - options.start + 19) / 20;
+    if (options.skipFrames + options.frames > 2 * maxFrames) return bad("--from is too far on");
+  }
   if (!lengthGiven && !options.shots.empty() && options.video.empty() && options.y4m.empty() &&
       options.wav.empty() && options.pngDir.empty()) {
     // Only shots: run until the last one is drawn.
     const Uint32 last = options.shots.back();
     options.frames = last <= options.start ? 1 : (last - options.start + 19) / 20 + 1;
+    options.frames = std::max<int64_t>(1, options.frames - options.skipFrames);
     if (options.frames > maxFrames) return bad("--shot " + std::to_string(last) + " is too far on");
   }
   if (!options.shots.empty()) {
-    const uint64_t end = options.start + 20ull * (options.frames - 1);
+    const uint64_t end = options.start + 20ull * (options.skipFrames + options.frames - 1);
     if (options.shots.back() > end) {
       return bad("--shot " + std::to_string(options.shots.back()) +
                  " comes after the last frame (tick " + std::to_string(end) + ")");

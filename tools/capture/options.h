@@ -8,7 +8,9 @@
 
 struct CaptureOptions {
   Uint32 start = 300;     // clock reading of frame 0, in ms
-  int64_t frames = 5000;  // 100 s unless told otherwise
+  int64_t frames = 5000;  // frames written: 100 s unless told otherwise
+  // Frames drawn before the first one written, so a later part comes after its own history.
+  int64_t skipFrames = 0;
   int scale = 1;
   int fitWidth = 0;  // with fitHeight: fit this frame size instead of scaling
   int fitHeight = 0;
