@@ -43,8 +43,8 @@ struct Phase {
 // One window in each phase of the first cycle, and the heaviest frames: the full chain over
 // the bars in the second.
 const Phase phases[] = {
-    {"curtain", 1000},          {"scroller-alone", 5000},  {"growing-chain", 25000},
-    {"full-chain", 42000},      {"red-ball-bars", 85000}, {"full-chain-bars-2nd", 127000},
+    {"curtain", 1000},     {"scroller-alone", 5000}, {"growing-chain", 25000},
+    {"full-chain", 42000}, {"red-ball-bars", 85000}, {"full-chain-bars-2nd", 127000},
 };
 
 double nowSeconds(clockid_t clock) {

@@ -3,8 +3,8 @@
 #include <png.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -79,9 +79,12 @@ bool makeFolder(const std::string& path, std::string& error) {
 // Everything done with a drawn frame, in frame order: the Y4M stream, the video, the PNGs.
 class FrameWriter {
  public:
-  FrameWriter(const CaptureOptions& options, const Canvas& canvas, Palette palette,
-              OutputFile* y4m, Encoder* encoder)
-      : options_(options), canvas_(canvas), palette_(std::move(palette)), y4m_(y4m),
+  FrameWriter(const CaptureOptions& options, const Canvas& canvas, Palette palette, OutputFile* y4m,
+              Encoder* encoder)
+      : options_(options),
+        canvas_(canvas),
+        palette_(std::move(palette)),
+        y4m_(y4m),
         encoder_(encoder) {}
 
   bool begin(std::string& error) {
@@ -100,7 +103,8 @@ class FrameWriter {
         return false;
       }
     }
-    const bool wantShot = nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick;
+    const bool wantShot =
+        nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick;
     const bool wantVideo = encoder_ != nullptr && !frame.history;
     const bool wantPng = !options_.pngDir.empty() && !frame.history;
     if (!wantVideo && !wantPng && !wantShot) return true;
@@ -109,7 +113,8 @@ class FrameWriter {
     if (wantPng && !writePng(options_.pngDir + numbered(frame.index), error)) {
       return false;
     }
-    for (; nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick; ++nextShot_) {
+    for (; nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick;
+         ++nextShot_) {
       const std::string name = "/frame-" + std::to_string(options_.shots[nextShot_]) + ".png";
       if (!writePng(options_.shotDir + name, error)) return false;
     }
@@ -180,8 +185,9 @@ int runCapture(const CaptureOptions& options) {
   if (!options.video.empty()) {
     ffmpeg = findProgram("ffmpeg");
     if (ffmpeg.empty()) {
-      return fail("making a video file needs the ffmpeg program: install it "
-                  "(Debian: apt-get install ffmpeg), or write --y4m and --wav instead");
+      return fail(
+          "making a video file needs the ffmpeg program: install it "
+          "(Debian: apt-get install ffmpeg), or write --y4m and --wav instead");
     }
   }
 
@@ -226,8 +232,8 @@ int runCapture(const CaptureOptions& options) {
     if (!rendered) return fail(error);
   }
 
-  const bool needFrames = y4m.isOpen() || !options.video.empty() || !options.pngDir.empty() ||
-                          !options.shots.empty();
+  const bool needFrames =
+      y4m.isOpen() || !options.video.empty() || !options.pngDir.empty() || !options.shots.empty();
   if (needFrames) {
     FrameSource source;
     if (!source.start(error)) return fail(error);
@@ -267,7 +273,8 @@ int runCapture(const CaptureOptions& options) {
       const Picture picture = source.draw(tick);
       const bool history = index < options.skipFrames;
       bool shot = false;
-      for (; nextShot < options.shots.size() && options.shots[nextShot] <= tick; ++nextShot) shot = true;
+      for (; nextShot < options.shots.size() && options.shots[nextShot] <= tick; ++nextShot)
+        shot = true;
       if (!history || shot) {
         FrameQueue::Frame* frame = queue.emptySlot();
         if (frame == nullptr) break;
@@ -294,7 +301,8 @@ int runCapture(const CaptureOptions& options) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     const double length = options.frames / 50.0;
-    std::fprintf(stderr, "orbitra-capture: %lld frames (%.2f s of the intro) in %.2f s, %.1fx real time\n",
+    std::fprintf(stderr,
+                 "orbitra-capture: %lld frames (%.2f s of the intro) in %.2f s, %.1fx real time\n",
                  static_cast<long long>(options.frames), length, seconds,
                  seconds > 0 ? length / seconds : 0.0);
   }

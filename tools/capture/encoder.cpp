@@ -27,6 +27,14 @@ std::string findProgram(const std::string& name) {
   return "";
 }
 
+namespace {
+void appendWords(std::vector<std::string>& args, const std::string& words) {
+  std::istringstream in(words);
+  std::string word;
+  while (in >> word) args.push_back(word);
+}
+}  // namespace
+
 std::vector<std::string> encoderArguments(const EncoderSettings& settings) {
   std::vector<std::string> args = {
       "-hide_banner", "-nostats", "-loglevel", "error", "-y",
@@ -36,19 +44,16 @@ std::vector<std::string> encoderArguments(const EncoderSettings& settings) {
       "-i", "pipe:0", "-i", settings.soundFile, "-map", "0:v", "-map", "1:a"};
   if (settings.web) {
     // 4:2:0 H.264 as web players need, converted with the matrix the file is tagged with.
-    const std::vector<std::string> web = {
-        "-vf", "scale=out_color_matrix=bt709:out_range=tv", "-c:v", "libx264",
-        "-preset", "veryfast", "-crf", "18", "-tune", "animation", "-pix_fmt", "yuv420p",
-        "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
-        "-color_range", "tv", "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"};
-    args.insert(args.end(), web.begin(), web.end());
+    appendWords(args,
+                "-vf scale=out_color_matrix=bt709:out_range=tv -c:v libx264 -preset veryfast "
+                "-crf 18 -tune animation -pix_fmt yuv420p -colorspace bt709 "
+                "-color_primaries bt709 -color_trc bt709 -color_range tv "
+                "-c:a aac -b:a 192k -movflags +faststart");
   } else {
     // Lossless RGB H.264 and FLAC: every pixel and sample comes back exactly. Of the
     // lossless coders at hand it makes the smallest files of the enlarged flat pixel art
     // in the least time.
-    const std::vector<std::string> lossless = {"-c:v", "libx264rgb", "-qp", "0", "-preset",
-                                               "veryfast", "-c:a", "flac"};
-    args.insert(args.end(), lossless.begin(), lossless.end());
+    appendWords(args, "-c:v libx264rgb -qp 0 -preset veryfast -c:a flac");
   }
   args.push_back(settings.outputFile);
   return args;

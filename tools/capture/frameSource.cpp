@@ -17,10 +17,9 @@ Uint32 scriptedTicks() {
 }
 }  // namespace
 
-const char* const FrameSource::assetFiles[] = {"res/bigFont.ttf", "res/logo.dat",
-                                               "res/gsball.dat",  "res/rball.dat",
-                                               "res/back.dat",    "res/zak.dat",
-                                               nullptr};
+const char* const FrameSource::assetFiles[] = {
+    "res/bigFont.ttf", "res/logo.dat", "res/gsball.dat", "res/rball.dat",
+    "res/back.dat",    "res/zak.dat",  nullptr};
 
 std::string FrameSource::missingAsset() {
   for (const char* const* file = assetFiles; *file != nullptr; ++file) {

@@ -83,9 +83,7 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    const auto needs = [&](const std::string& what) {
-      return bad(arg + " needs " + what);
-    };
+    const auto needs = [&](const std::string& what) { return bad(arg + " needs " + what); };
     uint64_t number = 0;
     if (arg == "-h" || arg == "--help") {
       options.help = true;
@@ -98,9 +96,9 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
     } else if (arg == "-o" || arg == "--output" || arg == "--y4m" || arg == "--wav" ||
                arg == "--png-dir" || arg == "--shot-dir") {
       if (value == nullptr || *value == '\0') return needs("a file or folder name");
-      std::string& target = arg == "--y4m"       ? options.y4m
-                            : arg == "--wav"     ? options.wav
-                            : arg == "--png-dir" ? options.pngDir
+      std::string& target = arg == "--y4m"        ? options.y4m
+                            : arg == "--wav"      ? options.wav
+                            : arg == "--png-dir"  ? options.pngDir
                             : arg == "--shot-dir" ? options.shotDir
                                                   : options.video;
       target = value;
@@ -135,7 +133,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
       lengthGiven = true;
       ++i;
     } else if (arg == "--scale") {
-      if (!wholeNumber(value, 16, number) || number == 0) return needs("a whole factor from 1 to 16");
+      if (!wholeNumber(value, 16, number) || number == 0)
+        return needs("a whole factor from 1 to 16");
       options.scale = static_cast<int>(number);
       scaleGiven = true;
       ++i;
@@ -155,7 +154,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
       }
       for (int k = i + 3; k < argc; ++k) {
         Uint32 tick;
-        if (!tickValue(argv[k], tick)) return bad("--hashes: " + std::string(argv[k]) + " is not a tick");
+        if (!tickValue(argv[k], tick))
+          return bad("--hashes: " + std::string(argv[k]) + " is not a tick");
         options.jumps.push_back(tick);
       }
       if (i != 1) return bad("--hashes takes no other options");
@@ -173,7 +173,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
   }
   if (options.web && options.video.empty()) return bad("--web goes with -o");
   if (options.halfChroma && options.y4m.empty()) return bad("--420 goes with --y4m");
-  if (options.y4m == "-" && options.wav == "-") return bad("only one output can be standard output");
+  if (options.y4m == "-" && options.wav == "-")
+    return bad("only one output can be standard output");
   if (options.video == "-" || options.pngDir == "-") return bad("-o and --png-dir need a name");
   const std::vector<const std::string*> files = {&options.video, &options.y4m, &options.wav};
   for (size_t a = 0; a < files.size(); ++a) {

@@ -34,9 +34,11 @@ void drawPlane(const Picture& picture, int scale, int left, int top, int width, 
   std::vector<uint8_t> scratch(rowBytes + 8);
   const auto* base = reinterpret_cast<const uint8_t*>(picture.pixels);
   for (int sy = 0; sy < picture.height; ++sy) {
-    const auto* row = reinterpret_cast<const Uint16*>(base + static_cast<size_t>(sy) * picture.pitch);
+    const auto* row =
+        reinterpret_cast<const Uint16*>(base + static_cast<size_t>(sy) * picture.pitch);
     expandRow(row, picture.width, scale, left, width, border, value, scratch.data());
-    uint8_t* first = plane + (static_cast<size_t>(top) + static_cast<size_t>(sy) * scale) * rowBytes;
+    uint8_t* first =
+        plane + (static_cast<size_t>(top) + static_cast<size_t>(sy) * scale) * rowBytes;
     for (int k = 0; k < scale; ++k) std::memcpy(first + k * rowBytes, scratch.data(), rowBytes);
   }
   const size_t below = static_cast<size_t>(top) + static_cast<size_t>(picture.height) * scale;
@@ -53,7 +55,8 @@ void halve(const uint8_t* full, int width, int height, uint8_t* half) {
     uint8_t* out = half + static_cast<size_t>(y / 2) * halfWidth;
     for (int x = 0; x < width; x += 2) {
       const int right = x + 1 < width ? x + 1 : x;
-      out[x / 2] = static_cast<uint8_t>((upper[x] + upper[right] + lower[x] + lower[right] + 2) / 4);
+      out[x / 2] =
+          static_cast<uint8_t>((upper[x] + upper[right] + lower[x] + lower[right] + 2) / 4);
     }
   }
 }
@@ -107,7 +110,8 @@ void drawRgb(const Picture& picture, const Canvas& canvas, const Palette& palett
   std::memset(out.data(), 0, rowBytes * canvas.top);
   const auto* base = reinterpret_cast<const uint8_t*>(picture.pixels);
   for (int sy = 0; sy < picture.height; ++sy) {
-    const auto* row = reinterpret_cast<const Uint16*>(base + static_cast<size_t>(sy) * picture.pitch);
+    const auto* row =
+        reinterpret_cast<const Uint16*>(base + static_cast<size_t>(sy) * picture.pitch);
     uint8_t* first = out.data() + (static_cast<size_t>(canvas.top) + sy * canvas.scale) * rowBytes;
     std::memset(first, 0, static_cast<size_t>(canvas.left) * 3);
     uint8_t* to = first + static_cast<size_t>(canvas.left) * 3;
@@ -122,12 +126,13 @@ void drawRgb(const Picture& picture, const Canvas& canvas, const Palette& palett
     std::memset(to, 0, static_cast<size_t>(first + rowBytes - to));
     for (int k = 1; k < canvas.scale; ++k) std::memcpy(first + k * rowBytes, first, rowBytes);
   }
-  const size_t below = static_cast<size_t>(canvas.top) + static_cast<size_t>(picture.height) * canvas.scale;
+  const size_t below =
+      static_cast<size_t>(canvas.top) + static_cast<size_t>(picture.height) * canvas.scale;
   std::memset(out.data() + below * rowBytes, 0, rowBytes * (canvas.height - below));
 }
 
-void drawYuv(const Picture& picture, const Canvas& canvas, const Palette& palette,
-             bool halfChroma, std::vector<uint8_t>& out) {
+void drawYuv(const Picture& picture, const Canvas& canvas, const Palette& palette, bool halfChroma,
+             std::vector<uint8_t>& out) {
   const int w = canvas.width, h = canvas.height;
   const size_t area = static_cast<size_t>(w) * h;
   const int chromaWidth = halfChroma ? (w + 1) / 2 : w;
@@ -143,17 +148,19 @@ void drawYuv(const Picture& picture, const Canvas& canvas, const Palette& palett
   if (!halfChroma) {
     drawPlane(picture, canvas.scale, canvas.left, canvas.top, w, h, Palette::blackU, uOf, u);
     drawPlane(picture, canvas.scale, canvas.left, canvas.top, w, h, Palette::blackV, vOf, v);
-  } else if (canvas.scale % 2 == 0 && canvas.left % 2 == 0 && canvas.top % 2 == 0 &&
-             w % 2 == 0 && h % 2 == 0) {
+  } else if (canvas.scale % 2 == 0 && canvas.left % 2 == 0 && canvas.top % 2 == 0 && w % 2 == 0 &&
+             h % 2 == 0) {
     // Every 2x2 block lies within one enlarged pixel or the border: no mean to take.
     const int s = canvas.scale / 2, l = canvas.left / 2, t = canvas.top / 2;
     drawPlane(picture, s, l, t, chromaWidth, chromaHeight, Palette::blackU, uOf, u);
     drawPlane(picture, s, l, t, chromaWidth, chromaHeight, Palette::blackV, vOf, v);
   } else {
     std::vector<uint8_t> full(area);
-    drawPlane(picture, canvas.scale, canvas.left, canvas.top, w, h, Palette::blackU, uOf, full.data());
+    drawPlane(picture, canvas.scale, canvas.left, canvas.top, w, h, Palette::blackU, uOf,
+              full.data());
     halve(full.data(), w, h, u);
-    drawPlane(picture, canvas.scale, canvas.left, canvas.top, w, h, Palette::blackV, vOf, full.data());
+    drawPlane(picture, canvas.scale, canvas.left, canvas.top, w, h, Palette::blackV, vOf,
+              full.data());
     halve(full.data(), w, h, v);
   }
 }

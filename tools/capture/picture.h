@@ -55,5 +55,5 @@ void drawRgb(const Picture& picture, const Canvas& canvas, const Palette& palett
              std::vector<uint8_t>& out);
 // Planar Y, U, V: full-size chroma, or halved both ways (each sample the rounded mean of its
 // 2x2 block, the last row or column alone when the size is odd) when `halfChroma`.
-void drawYuv(const Picture& picture, const Canvas& canvas, const Palette& palette,
-             bool halfChroma, std::vector<uint8_t>& out);
+void drawYuv(const Picture& picture, const Canvas& canvas, const Palette& palette, bool halfChroma,
+             std::vector<uint8_t>& out);

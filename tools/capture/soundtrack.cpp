@@ -73,8 +73,7 @@ std::string wavHeader(uint32_t samples) {
 }
 
 bool renderSoundtrack(const std::string& file, uint64_t samples,
-                      const std::function<bool(const int16_t*, size_t)>& sink,
-                      std::string& error) {
+                      const std::function<bool(const int16_t*, size_t)>& sink, std::string& error) {
   if (!startPlayer(error)) return false;
   std::vector<CHAR> name(file.begin(), file.end());
   name.push_back('\0');
