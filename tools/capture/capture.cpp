@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "base/assetFiles.h"
 #include "encoder.h"
 #include "frameQueue.h"
 #include "frameSource.h"
@@ -173,7 +174,8 @@ int runCapture(const CaptureOptions& options) {
   std::signal(SIGPIPE, SIG_IGN);
   const std::string missing = FrameSource::missingAsset();
   if (!missing.empty()) {
-    return fail("cannot read " + missing + ": run it from the folder that holds res/");
+    return fail("cannot read " + missing +
+                ": run it from the folder that holds res/, or install the intro's files");
   }
   if (options.hashes) return printHashes(options);
 
@@ -191,8 +193,14 @@ int runCapture(const CaptureOptions& options) {
     }
   }
 
-  // Every output is opened before any work, so an unwritable one fails at once.
+  // The scene loads first: a damaged asset ends the run at once, before any file is begun.
   std::string error;
+  const bool needFrames = !options.y4m.empty() || !options.video.empty() ||
+                          !options.pngDir.empty() || !options.shots.empty();
+  FrameSource source;
+  if (needFrames && !source.start(error)) return fail(error);
+
+  // Every output is opened before the long work, so an unwritable one fails at once.
   OutputFile wav, y4m, video, videoSound;
   if (!options.wav.empty() && !wav.open(options.wav, error)) return fail(error);
   if (!options.y4m.empty() && !y4m.open(options.y4m, error)) return fail(error);
@@ -217,7 +225,7 @@ int runCapture(const CaptureOptions& options) {
       if (!out->write(header.data(), header.size(), error)) return fail(error);
     }
     const bool rendered = renderSoundtrack(
-        "res/zak.dat", samplesToSkip + samples,
+        assetFile("res/zak.dat"), samplesToSkip + samples,
         [&](const int16_t* data, size_t count) {
           const size_t skipped = static_cast<size_t>(std::min<uint64_t>(samplesToSkip, count));
           samplesToSkip -= skipped;
@@ -232,11 +240,7 @@ int runCapture(const CaptureOptions& options) {
     if (!rendered) return fail(error);
   }
 
-  const bool needFrames =
-      y4m.isOpen() || !options.video.empty() || !options.pngDir.empty() || !options.shots.empty();
   if (needFrames) {
-    FrameSource source;
-    if (!source.start(error)) return fail(error);
     Encoder encoder;
     if (!options.video.empty()) {
       videoSound.handOver();

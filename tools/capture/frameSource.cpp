@@ -1,11 +1,13 @@
 #include "frameSource.h"
 
+#include <SDL_mixer.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
 #include "app/intro.h"
 #include "app/platform.h"
+#include "base/assetFiles.h"
 #include "base/clock.h"
 #include "base/display.h"
 #include "scene/introScene.h"
@@ -23,7 +25,8 @@ const char* const FrameSource::assetFiles[] = {
 
 std::string FrameSource::missingAsset() {
   for (const char* const* file = assetFiles; *file != nullptr; ++file) {
-    if (access(*file, R_OK) != 0) return *file;
+    const std::string path = assetFile(*file);
+    if (access(path.c_str(), R_OK) != 0) return path;
   }
   return "";
 }
@@ -52,6 +55,9 @@ bool FrameSource::start(std::string& error) {
     return false;
   }
   started_ = true;
+  // Nothing is played through the mixer here; closing it frees the module player for the
+  // soundtrack, which drives it directly.
+  Mix_CloseAudio();
   if (display()->format->BytesPerPixel != 2) {
     error = "the headless display is not 16 bits a pixel";
     return false;

@@ -14,9 +14,9 @@ class IntroScene;
 // within that frame. One per process: the platform and the effects' state are global.
 class FrameSource {
  public:
-  // The assets the scene loads, relative to the working folder.
+  // The assets the scene and the soundtrack load, found as the loaders find them.
   static const char* const assetFiles[];
-  // The first asset file missing or unreadable, or "" when all are there.
+  // Where the first missing or unreadable asset was looked for, or "" when all are there.
   static std::string missingAsset();
 
   FrameSource();
