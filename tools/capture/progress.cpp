@@ -31,11 +31,13 @@ void Progress::show(int64_t done, double seconds) {
                bar.c_str(), static_cast<long long>(done), static_cast<long long>(total_), rate,
                left, terminal_ ? "\033[K" : "\n");
   shown_ = true;
+  shownDone_ = done;
 }
 
 void Progress::finish() {
   if (quiet_ || !shown_) return;
-  const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-  show(total_, seconds);
+  if (shownDone_ < total_) {
+    show(total_, std::chrono::duration<double>(Clock::now() - start_).count());
+  }
   if (terminal_) std::fputc('\n', stderr);
 }

@@ -20,6 +20,7 @@ class Progress {
   bool quiet_;
   bool terminal_;
   bool shown_ = false;
+  int64_t shownDone_ = 0;
   Clock::time_point start_;
   Clock::time_point last_;
 };
