@@ -13,11 +13,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/clock.h"
-#include "app/errors.h"
 #include "app/frameLoop.h"
-#include "app/loaders.h"
 #include "app/platform.h"
+#include "base/clock.h"
+#include "base/display.h"
+#include "base/errors.h"
+#include "base/loaders.h"
 #include "gfx/surface.h"
 #include "scene/introScene.h"
 
@@ -69,8 +70,8 @@ void finish(int status) {
 // One pass of the desktop frame loop: measure, limit, clear, read events, draw, flip, count.
 // False once quit was read; that frame is still drawn and flipped.
 bool framePass() {
-  measuredFps = measureFps(frameCount, ticks(), measuredFps);
-  if (getTargetFps() < measuredFps) return true;
+  meanFps = measureFps(frameCount, ticks(), meanFps);
+  if (getTargetFps() < meanFps) return true;
   SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
   const bool quit = drainEvents();
   scene->drawFrame(display);

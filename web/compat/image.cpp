@@ -2,12 +2,12 @@
 // depths unpacked to a byte a pixel, grey expanded to 8 bits, grey with alpha turned to RGB,
 // a palette with exactly one fully clear entry keyed on it (any other transparency expanded
 // to RGBA), a transparent colour of a truecolour image keyed, and bytes in R, G, B(, A) order.
-#include "include/SDL_image.h"
-
 #include <png.h>
 
 #include <csetjmp>
 #include <vector>
+
+#include "include/SDL_image.h"
 
 namespace {
 void readFromRwops(png_structp png, png_bytep data, png_size_t length) {

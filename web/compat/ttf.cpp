@@ -2,9 +2,9 @@
 // hinting and rendered in the monochrome mode, placed by its whole-pixel metrics (bearing and
 // advance rounded outwards, kerning from the font's table), and OR-ed into an 8-bit surface
 // whose width and height come from the same measurement pass.
-#include "include/SDL_ttf.h"
-
 #include <ft2build.h>
+
+#include "include/SDL_ttf.h"
 #include FT_FREETYPE_H
 
 #include <algorithm>

@@ -4,32 +4,31 @@
    output. The page starts that output on the first click or key press, as browsers require,
    so until then nothing is pulled and the music waits at its start. It takes the dummy
    driver's slot in the library's driver list. */
-#include "SDL_config.h"
+#include <emscripten.h>
+
 #include "SDL_audio.h"
+#include "SDL_config.h"
 #include "audio/SDL_audio_c.h"
 #include "audio/SDL_sysaudio.h"
 
-#include <emscripten.h>
-
-#define _THIS SDL_AudioDevice *this
+#define _THIS SDL_AudioDevice* this
 
 struct SDL_PrivateAudioData {
-  Uint8 *buffer;
+  Uint8* buffer;
 };
 
-static SDL_AudioDevice *opened = NULL;
+static SDL_AudioDevice* opened = NULL;
 
-EM_JS(void, browser_audio_open, (int rate, int channels, int frames), {
-  Module.orbitraAudioOpen(rate, channels, frames);
-});
+EM_JS(void, browser_audio_open, (int rate, int channels, int frames),
+      { Module.orbitraAudioOpen(rate, channels, frames); });
 EM_JS(void, browser_audio_close, (void), { Module.orbitraAudioClose(); });
 
 /* One buffer of signed 16-bit samples, interleaved, in the format the page was told at open;
    NULL when no device is open. */
-EMSCRIPTEN_KEEPALIVE Uint8 *orbitra_audio_pull(void) {
-  SDL_AudioDevice *audio = opened;
+EMSCRIPTEN_KEEPALIVE Uint8* orbitra_audio_pull(void) {
+  SDL_AudioDevice* audio = opened;
   if (audio == NULL) return NULL;
-  Uint8 *out = audio->hidden->buffer;
+  Uint8* out = audio->hidden->buffer;
   if (!audio->enabled || audio->paused) {
     SDL_memset(out, audio->spec.silence, audio->spec.size);
     return out;
@@ -44,7 +43,7 @@ EMSCRIPTEN_KEEPALIVE Uint8 *orbitra_audio_pull(void) {
   return out;
 }
 
-static int WEB_OpenAudio(_THIS, SDL_AudioSpec *spec) {
+static int WEB_OpenAudio(_THIS, SDL_AudioSpec* spec) {
   /* Web Audio resamples any rate; the page takes 16-bit samples, mono or stereo. */
   spec->format = AUDIO_S16LSB;
   if (spec->channels > 2) spec->channels = 2;
@@ -67,19 +66,25 @@ static void WEB_CloseAudio(_THIS) {
 }
 
 /* Nothing to lock: the page pulls between frames, never during one. */
-static void WEB_LockAudio(_THIS) { (void)this; }
-static void WEB_UnlockAudio(_THIS) { (void)this; }
+static void WEB_LockAudio(_THIS) {
+  (void)this;
+}
+static void WEB_UnlockAudio(_THIS) {
+  (void)this;
+}
 
-static int WEB_Available(void) { return 1; }
+static int WEB_Available(void) {
+  return 1;
+}
 
-static void WEB_DeleteDevice(SDL_AudioDevice *device) {
+static void WEB_DeleteDevice(SDL_AudioDevice* device) {
   SDL_free(device->hidden);
   SDL_free(device);
 }
 
-static SDL_AudioDevice *WEB_CreateDevice(int index) {
+static SDL_AudioDevice* WEB_CreateDevice(int index) {
   (void)index;
-  SDL_AudioDevice *device = SDL_calloc(1, sizeof *device);
+  SDL_AudioDevice* device = SDL_calloc(1, sizeof *device);
   if (device != NULL) device->hidden = SDL_calloc(1, sizeof *device->hidden);
   if (device == NULL || device->hidden == NULL) {
     SDL_OutOfMemory();

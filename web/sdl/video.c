@@ -2,29 +2,28 @@
    the library's dummy driver lays it out (so the display format, and every converted image, is
    the desktop's headless one), and each update copies it whole to the page's canvas. Key
    presses come from the page. It takes the dummy driver's slot in the library's driver list. */
+#include <emscripten.h>
+
 #include "SDL_config.h"
 #include "SDL_video.h"
 #include "events/SDL_events_c.h"
 #include "video/SDL_pixels_c.h"
 #include "video/SDL_sysvideo.h"
 
-#include <emscripten.h>
-
-#define _THIS SDL_VideoDevice *this
+#define _THIS SDL_VideoDevice* this
 
 struct SDL_PrivateVideoData {
-  Uint8 *buffer;
+  Uint8* buffer;
 };
 
 /* The page draws the screen: 16-bit pixels at ptr, w x h, rows pitch bytes apart. */
-EM_JS(void, browser_present, (const void *pixels, int w, int h, int pitch, int bpp), {
-  Module.orbitraPresent(pixels, w, h, pitch, bpp);
-});
+EM_JS(void, browser_present, (const void* pixels, int w, int h, int pitch, int bpp),
+      { Module.orbitraPresent(pixels, w, h, pitch, bpp); });
 
 /* The oldest key change the page has queued: (pressed << 16 | key), or -1 when none. */
 EM_JS(int, browser_next_key, (void), { return Module.orbitraNextKey(); });
 
-static int WEB_VideoInit(_THIS, SDL_PixelFormat *vformat) {
+static int WEB_VideoInit(_THIS, SDL_PixelFormat* vformat) {
   (void)this;
   /* The real format is chosen by SetVideoMode, as with the dummy driver. */
   vformat->BitsPerPixel = 8;
@@ -32,12 +31,12 @@ static int WEB_VideoInit(_THIS, SDL_PixelFormat *vformat) {
   return 0;
 }
 
-static SDL_Rect **WEB_ListModes(_THIS, SDL_PixelFormat *format, Uint32 flags) {
+static SDL_Rect** WEB_ListModes(_THIS, SDL_PixelFormat* format, Uint32 flags) {
   (void)this, (void)format, (void)flags;
-  return (SDL_Rect **)-1; /* any size */
+  return (SDL_Rect**)-1; /* any size */
 }
 
-static SDL_Surface *WEB_SetVideoMode(_THIS, SDL_Surface *current, int width, int height, int bpp,
+static SDL_Surface* WEB_SetVideoMode(_THIS, SDL_Surface* current, int width, int height, int bpp,
                                      Uint32 flags) {
   const int pitch = width * (bpp / 8);
   SDL_free(this->hidden->buffer);
@@ -60,14 +59,14 @@ static SDL_Surface *WEB_SetVideoMode(_THIS, SDL_Surface *current, int width, int
   return current;
 }
 
-static int WEB_SetColors(_THIS, int first, int count, SDL_Color *colours) {
+static int WEB_SetColors(_THIS, int first, int count, SDL_Color* colours) {
   (void)this, (void)first, (void)count, (void)colours;
   return 1;
 }
 
-static void WEB_UpdateRects(_THIS, int count, SDL_Rect *rects) {
+static void WEB_UpdateRects(_THIS, int count, SDL_Rect* rects) {
   (void)count, (void)rects;
-  SDL_Surface *screen = this->screen;
+  SDL_Surface* screen = this->screen;
   /* Whole screens only: the intro flips every frame. */
   if (screen != NULL && screen->pixels != NULL) {
     browser_present(screen->pixels, screen->w, screen->h, screen->pitch,
@@ -82,18 +81,24 @@ static void WEB_VideoQuit(_THIS) {
   this->hidden->buffer = NULL;
 }
 
-static int WEB_AllocHWSurface(_THIS, SDL_Surface *surface) {
+static int WEB_AllocHWSurface(_THIS, SDL_Surface* surface) {
   (void)this, (void)surface;
   return -1;
 }
-static void WEB_FreeHWSurface(_THIS, SDL_Surface *surface) { (void)this, (void)surface; }
-static int WEB_LockHWSurface(_THIS, SDL_Surface *surface) {
+static void WEB_FreeHWSurface(_THIS, SDL_Surface* surface) {
+  (void)this, (void)surface;
+}
+static int WEB_LockHWSurface(_THIS, SDL_Surface* surface) {
   (void)this, (void)surface;
   return 0;
 }
-static void WEB_UnlockHWSurface(_THIS, SDL_Surface *surface) { (void)this, (void)surface; }
+static void WEB_UnlockHWSurface(_THIS, SDL_Surface* surface) {
+  (void)this, (void)surface;
+}
 
-static void WEB_InitOSKeymap(_THIS) { (void)this; }
+static void WEB_InitOSKeymap(_THIS) {
+  (void)this;
+}
 
 static void WEB_PumpEvents(_THIS) {
   (void)this;
@@ -107,16 +112,18 @@ static void WEB_PumpEvents(_THIS) {
   }
 }
 
-static int WEB_Available(void) { return 1; }
+static int WEB_Available(void) {
+  return 1;
+}
 
-static void WEB_DeleteDevice(SDL_VideoDevice *device) {
+static void WEB_DeleteDevice(SDL_VideoDevice* device) {
   SDL_free(device->hidden);
   SDL_free(device);
 }
 
-static SDL_VideoDevice *WEB_CreateDevice(int index) {
+static SDL_VideoDevice* WEB_CreateDevice(int index) {
   (void)index;
-  SDL_VideoDevice *device = SDL_calloc(1, sizeof *device);
+  SDL_VideoDevice* device = SDL_calloc(1, sizeof *device);
   if (device != NULL) device->hidden = SDL_calloc(1, sizeof *device->hidden);
   if (device == NULL || device->hidden == NULL) {
     SDL_OutOfMemory();
@@ -139,5 +146,4 @@ static SDL_VideoDevice *WEB_CreateDevice(int index) {
   return device;
 }
 
-VideoBootStrap DUMMY_bootstrap = {"browser", "the page's canvas", WEB_Available,
-                                  WEB_CreateDevice};
+VideoBootStrap DUMMY_bootstrap = {"browser", "the page's canvas", WEB_Available, WEB_CreateDevice};

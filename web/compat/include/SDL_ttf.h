@@ -20,8 +20,8 @@ int ORBITRA_COMPAT(TTF_Init)(void);
 void ORBITRA_COMPAT(TTF_Quit)(void);
 ORBITRA_COMPAT(TTF_Font) * ORBITRA_COMPAT(TTF_OpenFont)(const char* file, int ptsize);
 // Latin-1 text; an 8-bit surface with the background as colour 0 (keyed) and the text as 1.
-SDL_Surface* ORBITRA_COMPAT(TTF_RenderText_Solid)(ORBITRA_COMPAT(TTF_Font) * font,
-                                                  const char* text, SDL_Color fg);
+SDL_Surface* ORBITRA_COMPAT(TTF_RenderText_Solid)(ORBITRA_COMPAT(TTF_Font) * font, const char* text,
+                                                  SDL_Color fg);
 
 #ifdef __cplusplus
 }

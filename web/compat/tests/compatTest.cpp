@@ -29,8 +29,8 @@ std::string differences(SDL_Surface* real, SDL_Surface* compat, bool bothMayFail
   const SDL_PixelFormat& a = *real->format;
   const SDL_PixelFormat& b = *compat->format;
   auto field = [](const char* name, long x, long y) {
-    return x == y ? std::string() : std::string(name) + " " + std::to_string(x) + " vs " +
-                                        std::to_string(y);
+    return x == y ? std::string()
+                  : std::string(name) + " " + std::to_string(x) + " vs " + std::to_string(y);
   };
   const std::string shape[] = {
       field("w", real->w, compat->w),
@@ -97,7 +97,8 @@ std::string writePng(const std::string& name, int colourType, int depth,
   std::vector<png_color> palette;
   if (colourType == PNG_COLOR_TYPE_PALETTE) {
     for (int i = 0; i < (1 << depth); ++i) {
-      palette.push_back(png_color{static_cast<png_byte>(i * 37), static_cast<png_byte>(255 - i * 11),
+      palette.push_back(png_color{static_cast<png_byte>(i * 37),
+                                  static_cast<png_byte>(255 - i * 11),
                                   static_cast<png_byte>(i * 5)});
     }
     png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
@@ -116,7 +117,8 @@ std::string writePng(const std::string& name, int colourType, int depth,
   std::vector<png_byte> row(w * channels * bytes);
   for (int pass = 0; pass < png_set_interlace_handling(png); ++pass) {
     for (int y = 0; y < h; ++y) {
-      for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<png_byte>((i * 29 + y * 71) % levels);
+      for (size_t i = 0; i < row.size(); ++i)
+        row[i] = static_cast<png_byte>((i * 29 + y * 71) % levels);
       png_write_row(png, row.data());
     }
   }
