@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -18,6 +19,19 @@
 
 namespace {
 const std::string root = ORBITRA_SOURCE_DIR;
+
+// A folder of this process's own for the PNGs it writes (others may run the same test at
+// once), removed when the process ends.
+const std::string& scratch() {
+  // Never destroyed, so the exit handler still finds it.
+  static const std::string& folder = *[] {
+    std::string pattern = ::testing::TempDir() + "web-compat-XXXXXX";
+    auto* made = new std::string(std::string(mkdtemp(pattern.data())) + "/");
+    std::atexit([] { std::filesystem::remove_all(scratch()); });
+    return made;
+  }();
+  return folder;
+}
 
 // Empty when equal, otherwise the first difference found. Two failures are equal only where
 // failure is what the real library does.
@@ -85,7 +99,7 @@ void expectSameImage(const std::string& path) {
 std::string writePng(const std::string& name, int colourType, int depth,
                      const std::vector<png_byte>& alphas = {}, bool transparentColour = false,
                      bool interlaced = false) {
-  const std::string path = ::testing::TempDir() + name + ".png";
+  const std::string path = scratch() + name + ".png";
   FILE* file = std::fopen(path.c_str(), "wb");
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -194,7 +208,7 @@ TEST(CompatImage, MissingTruncatedAndForeignFilesFail) {
   EXPECT_EQ(compat_IMG_Load((root + "/res/no-such-file.png").c_str()), nullptr);
   EXPECT_EQ(compat_IMG_Load((root + "/res/zak.dat").c_str()), nullptr);
   const std::string whole = writePng("whole", PNG_COLOR_TYPE_RGB, 8);
-  const std::string cut = ::testing::TempDir() + "cut.png";
+  const std::string cut = scratch() + "cut.png";
   FILE* in = std::fopen(whole.c_str(), "rb");
   FILE* out = std::fopen(cut.c_str(), "wb");
   char buffer[60];
