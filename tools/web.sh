@@ -51,11 +51,12 @@ install_packages() {
 ensure_sources() {
   if apt-get source --print-uris -qq zlib 2>/dev/null | grep -q '\.dsc'; then return 0; fi
   if [ "$(id -u)" -ne 0 ]; then
-    say "apt has no deb-src lines for the release; add them (as root) and run again"
+    say "apt knows no source packages for the release; add deb-src lines (as root), run again"
     exit 1
   fi
-  say "adding deb-src lines for bookworm"
-  cat >/etc/apt/sources.list.d/orbitra-web-src.sources <<'SOURCES'
+  if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    say "adding deb-src lines for bookworm"
+    cat >/etc/apt/sources.list.d/orbitra-web-src.sources <<'SOURCES'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm bookworm-updates
@@ -68,6 +69,7 @@ Suites: bookworm-security
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
+  fi
   apt-get -o DPkg::Lock::Timeout=600 update -qq
 }
 

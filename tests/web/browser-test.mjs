@@ -105,6 +105,16 @@ try {
     return `${audio.playedFrames} frames played, peak ${audio.peak}`;
   });
 
+  await check('"f" goes full screen and back, the picture still at a whole scale', async () => {
+    await page.keyboard.press('f');
+    await waitFor(page, () => document.fullscreenElement !== null, 5000, 'full screen');
+    const width = await page.evaluate(
+      () => document.getElementById('screen').getBoundingClientRect().width);
+    expect(width % 320 === 0, `canvas ${width} wide in full screen`);
+    await page.keyboard.press('f');
+    await waitFor(page, () => document.fullscreenElement === null, 5000, 'leaving full screen');
+  });
+
   await check('Escape ends the intro', async () => {
     await page.keyboard.press('Escape');
     await waitFor(page, () => !window.orbitra.running, 5000, 'the intro to end');
@@ -130,7 +140,7 @@ try {
     const first = expected.findIndex((line, i) => line !== test.lines[i]);
     expect(first < 0, `first difference at line ${first + 1}: desktop "${expected[first]}", ` +
                       `browser "${test.lines[first]}"`);
-    return `${test.frames} frames drawn, ${expected.length} hash lines equal, ` +
+    return `${test.compared} frames drawn, ${expected.length} hash lines equal, ` +
            `${(test.ms / 1000).toFixed(1)} s`;
   });
   await check('the canvas shows exactly the screen, checked once a second', async () => {
