@@ -67,21 +67,23 @@ void finish(int status) {
   page_intro_ended(status);
 }
 
+enum class Pass { held, drawn, quit };
+
 // One pass of the desktop frame loop: measure, limit, clear, read events, draw, flip, count.
-// False once quit was read; that frame is still drawn and flipped.
-bool framePass() {
+// The frame in which quit is read is still drawn and flipped.
+Pass framePass() {
   meanFps = measureFps(frameCount, ticks(), meanFps);
-  if (getTargetFps() < meanFps) return true;
+  if (getTargetFps() < meanFps) return Pass::held;
   SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
   const bool quit = drainEvents();
   scene->drawFrame(display);
   SDL_Flip(display);
   ++frameCount;
-  return !quit;
+  return quit ? Pass::quit : Pass::drawn;
 }
 
 void animationFrame() {
-  if (!framePass()) {
+  if (framePass() == Pass::quit) {
     emscripten_cancel_main_loop();
     finish(0);
   }
@@ -89,13 +91,15 @@ void animationFrame() {
 }  // namespace
 
 extern "C" {
-// Test mode: draws the frame for a scripted tick; 0 once quit was read (the intro has ended).
+// Test mode: one pass at a scripted tick. 1: drawn; 2: held by the limiter (nothing drawn);
+// 0: drawn, and quit was read, so the intro has ended.
 EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {
   scriptedTick = tick;
-  const bool running = framePass();
+  const Pass pass = framePass();
+  if (pass == Pass::held) return 2;
   allFramesHash = hashScreen(allFramesHash);
-  if (!running) finish(0);
-  return running ? 1 : 0;
+  if (pass == Pass::quit) finish(0);
+  return pass == Pass::quit ? 0 : 1;
 }
 
 // The last frame's hash, and the running hash over every test frame so far, as 16 hex digits.
@@ -104,9 +108,6 @@ EMSCRIPTEN_KEEPALIVE const char* orbitra_frame_hash() {
 }
 EMSCRIPTEN_KEEPALIVE const char* orbitra_all_frames_hash() {
   return hex(allFramesHash);
-}
-EMSCRIPTEN_KEEPALIVE void orbitra_reset_all_frames_hash() {
-  allFramesHash = fnvBasis;
 }
 
 // Pixels of the screen that differ from the page's canvas, given the canvas's RGBA bytes:

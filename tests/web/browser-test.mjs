@@ -135,6 +135,7 @@ try {
                   'the test frames');
     const test = await testPage.evaluate(() => window.orbitra.test);
     const expected = fs.readFileSync(options.expected, 'utf8').trim().split('\n');
+    expect(test.held === 0, `the limiter held ${test.held} frames under the scripted clock`);
     expect(test.lines.length === expected.length,
            `${test.lines.length} hash lines, the desktop printed ${expected.length}`);
     const first = expected.findIndex((line, i) => line !== test.lines[i]);
