@@ -113,12 +113,10 @@ build_site() {
 
 native_hashes() {
   local tool=${NATIVE_HASHES%% *}
-  if [ ! -x "$tool" ]; then
-    say "building the desktop frame tool"
-    tools/install-deps.sh run
-    cmake -S . -B build >/dev/null
-    cmake --build build -j2 --target "$(basename "$tool")" >/dev/null
-  fi
+  say "building the desktop frame tool (${tool})"
+  tools/install-deps.sh run
+  [ -f build/CMakeCache.txt ] || cmake --preset plain >/dev/null
+  cmake --build build -j2 --target "$(basename "$tool")" >/dev/null
   $NATIVE_HASHES "${FRAME_ARGS[@]}"
 }
 
