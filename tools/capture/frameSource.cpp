@@ -45,6 +45,8 @@ FrameSource::~FrameSource() {
 bool FrameSource::start(std::string& error) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
+  // No window to enlarge: the compatibility library would scale every flip for nothing.
+  setenv("SDL12COMPAT_WINDOW_SCALING", "1", 1);
   setTickSource(scriptedTicks);
   frameTick = 0;
   char name[] = "orbitra";

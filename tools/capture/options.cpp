@@ -7,7 +7,7 @@
 #include <cstring>
 
 const char* const usageText =
-    "usage: orbitra-capture [options]   (run from the folder that holds res/)\n"
+    "usage: orbitra-capture [options]\n"
     "Renders the intro offline: frame n with the clock at START + 20 n ms, and the music\n"
     "from its first sample at frame 0.\n"
     "  -o, --output FILE   finished video with sound, made by ffmpeg: lossless RGB H.264 and\n"
