@@ -1,6 +1,6 @@
 #include "app/frameLoop.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/platform.h"
 
 int32_t frameCount = 0;

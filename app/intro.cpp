@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/frameLoop.h"
-#include "app/loaders.h"
+#include "base/loaders.h"
 #include "app/platform.h"
 #include "gfx/surface.h"
 #include "scene/introScene.h"

@@ -4,7 +4,9 @@
 #include <memory>
 
 #include "gfx/surface.h"
-#include "scene/effectState.h"
+#include "scene/ballShow.h"
+#include "scene/curtain.h"
+#include "scene/logoAndLights.h"
 #include "scene/introScene.h"
 #include "support/sceneAssets.h"
 
@@ -99,13 +101,13 @@ TEST_F(Frame, PureBlackAboveTheFloorShowsBlueAndDarkPixelsAreKept) {
 
 TEST_F(Frame, CurtainOpensOneRowAtEachEdgePerFrame) {
   drawAt(500);
-  EXPECT_EQ(curtainOffset, 1);
+  EXPECT_EQ(curtainState().offset, 1);
   for (int y = 0; y < 240; y += 7) EXPECT_TRUE(rowIs(y, 0)) << "row " << y;
   EXPECT_TRUE(rowIs(239, 0));
 
-  curtainOffset = 60;
+  curtainState().offset = 60;
   drawAt(2999);
-  EXPECT_EQ(curtainOffset, 61);
+  EXPECT_EQ(curtainState().offset, 61);
   const Uint32 background = displayColour(30, 30, 60);
   EXPECT_EQ(at(0, 0), background);
   EXPECT_EQ(at(0, 59), displayColour(100, 33, 100));  // the rule's last row stays uncovered
@@ -113,27 +115,27 @@ TEST_F(Frame, CurtainOpensOneRowAtEachEdgePerFrame) {
   EXPECT_FALSE(rowIs(180, 0));
   for (int y = 60; y < 180; ++y) EXPECT_TRUE(rowIs(y, 0)) << "row " << y;
 
-  curtainOffset = 120;
+  curtainState().offset = 120;
   drawAt(2999);
-  EXPECT_EQ(curtainOffset, 120);
+  EXPECT_EQ(curtainState().offset, 120);
   EXPECT_EQ(at(0, 119), background);
 }
 
 TEST_F(Frame, CurtainStopsAtTickThreeThousandEvenHalfOpen) {
-  curtainOffset = 30;
+  curtainState().offset = 30;
   drawAt(3000);
-  EXPECT_EQ(curtainOffset, 30);
+  EXPECT_EQ(curtainState().offset, 30);
   EXPECT_EQ(at(0, 100), displayColour(30, 30, 60));
 }
 
 TEST_F(Frame, SlowStartNeverShowsTheCurtain) {
   for (Uint32 tick = 3000; tick < 4000; tick += 20) drawAt(tick);
-  EXPECT_EQ(curtainOffset, 0);
+  EXPECT_EQ(curtainState().offset, 0);
 }
 
 TEST_F(Frame, BallShowJoinsOnlyAfterTickTenThousand) {
   drawAt(10000);
-  EXPECT_FALSE(ballShowStarted);
+  EXPECT_FALSE(ballShowState().started);
   drawAt(10001);
-  EXPECT_TRUE(ballShowStarted);
+  EXPECT_TRUE(ballShowState().started);
 }

@@ -47,14 +47,14 @@ bool queueEmpty() {
 }  // namespace
 
 TEST(CommandLine, FullScreenOnlyForTheSingleArgumentF) {
-  const Uint32 windowed = 0x40000001u, fullScreen = 0xC0000001u;
-  EXPECT_EQ(flagsFor({}), windowed);
+  const Uint32 windowedValue = 0x40000001u, fullScreen = 0xC0000001u;
+  EXPECT_EQ(flagsFor({}), windowedValue);
   EXPECT_EQ(flagsFor({"f"}), fullScreen);
-  EXPECT_EQ(flagsFor({"F"}), windowed);
-  EXPECT_EQ(flagsFor({"-f"}), windowed);
-  EXPECT_EQ(flagsFor({"fs"}), windowed);
-  EXPECT_EQ(flagsFor({""}), windowed);
-  EXPECT_EQ(flagsFor({"f", "f"}), windowed);
+  EXPECT_EQ(flagsFor({"F"}), windowedValue);
+  EXPECT_EQ(flagsFor({"-f"}), windowedValue);
+  EXPECT_EQ(flagsFor({"fs"}), windowedValue);
+  EXPECT_EQ(flagsFor({""}), windowedValue);
+  EXPECT_EQ(flagsFor({"f", "f"}), windowedValue);
 }
 
 TEST(RateLimiter, MeasuresTheTruncatedMeanSinceStart) {

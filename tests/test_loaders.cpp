@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/loaders.h"
+#include "base/loaders.h"
 #include "gfx/surface.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"

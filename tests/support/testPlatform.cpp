@@ -9,7 +9,7 @@
 #include <fstream>
 #include <vector>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/platform.h"
 #include "gfx/surface.h"
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/platform.h"
 #include "gfx/surface.h"
 #include "scene/introScene.h"
