@@ -1,10 +1,10 @@
 #include "app/frameLoop.h"
 
-#include "base/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 
 int32_t frameCount = 0;
-int32_t measuredFps = 0;
+int32_t meanFps = 0;
 
 int32_t measureFps(int32_t frames, Uint32 ticksNow, int32_t previous) {
   if (ticksNow == 0) return previous;
@@ -36,8 +36,8 @@ bool drainEvents() {
 void runFrameLoop(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
   bool quit = false;
   while (!quit) {
-    measuredFps = measureFps(frameCount, ticks(), measuredFps);
-    if (getTargetFps() < measuredFps) continue;
+    meanFps = measureFps(frameCount, ticks(), meanFps);
+    if (getTargetFps() < meanFps) continue;
     SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
     if (drainEvents()) quit = true;
     drawFrame(display);

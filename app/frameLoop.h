@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <functional>
 
-// Frames drawn and flipped so far, and the rate the limiter measured last.
+// Frames drawn and flipped so far, and the mean rate since the clock started as the limiter
+// measured it last (not a rate over recent frames).
 extern int32_t frameCount;
-extern int32_t measuredFps;
+extern int32_t meanFps;
 
 // The mean rate since the library's start, truncated; while the clock still reads 0 the
 // previous measurement stands. The product is taken in 64 bits so long runs stay right.

@@ -1,6 +1,6 @@
 #include "base/clock.h"
-#include "scene/ballShow.h"
 #include "scene/background.h"
+#include "scene/ballShow.h"
 #include "scene/curtain.h"
 #include "scene/introScene.h"
 #include "scene/logoAndLights.h"
@@ -16,7 +16,8 @@ void IntroScene::drawFrame(SDL_Surface* target) {
   if (ticks() < 3000) drawOpeningCurtain(target);
 }
 
-void resetEffects() {
+void IntroScene::resetEffects() {
+  backgroundViewRect = SDL_Rect{0, 0, 320, 240};
   resetBackground();
   resetBallShow();
   resetRasterBars();

@@ -19,6 +19,9 @@ class IntroScene {
   IntroScene& operator=(const IntroScene&) = delete;
 
   void drawFrame(SDL_Surface* target);
+  // Puts every effect, and the background window it moves, back to the state at program
+  // start, as if no frame had been drawn; for tests and tools that draw several runs.
+  void resetEffects();
   void drawBackground(SDL_Surface* target);
   void drawBallShow(SDL_Surface* target);
   void drawRasterBars(SDL_Surface* target);
@@ -42,7 +45,3 @@ class IntroScene {
   int sineTable[tableSize];
   int cosineTable[tableSize];
 };
-
-// Puts every effect back to its state at program start, as if no frame had been drawn yet;
-// for tests and tools that draw more than one run in a process.
-void resetEffects();

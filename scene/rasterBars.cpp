@@ -1,9 +1,10 @@
+#include "scene/rasterBars.h"
+
 #include <cmath>
 
 #include "base/clock.h"
 #include "gfx/blit.h"
 #include "scene/introScene.h"
-#include "scene/rasterBars.h"
 
 namespace {
 RasterBarsState bars;

@@ -154,7 +154,8 @@ TEST(BallShow, ResetAt850KeepsTheStartAndTheBars) {
   ballShowState().firstBall = 100;
   ballShowState().phase = 2.0f;
   ballShowState().phaseStep = -0.001f;
-  ballShowState().redBallX = 77, ballShowState().redBallY = 99, ballShowState().redBallDX = -3, ballShowState().redBallDY = -4;
+  ballShowState().redBallX = 77, ballShowState().redBallY = 99, ballShowState().redBallDX = -3,
+  ballShowState().redBallDY = -4;
   ballShowState().stepTick = 94990;
   ballShowState().rasterBarsOn = true;
   rasterBarsState().started = true;
@@ -217,7 +218,8 @@ TEST(BallShow, LongDriveThroughTwoCycles) {
     if (time <= 649) {
       if (sample) {
         ASSERT_EQ(countScreenPixels(red()), 0);
-        ASSERT_EQ(countScreenPixels(green()) > 0, ballShowState().firstBall < ballShowState().ballCount);
+        ASSERT_EQ(countScreenPixels(green()) > 0,
+                  ballShowState().firstBall < ballShowState().ballCount);
       }
     } else if (time <= 849) {
       ASSERT_TRUE(ballShowState().rasterBarsOn);
@@ -232,7 +234,8 @@ TEST(BallShow, LongDriveThroughTwoCycles) {
       ASSERT_LE(ballShowState().redBallY, 132);
       if (sample) {
         // Drawn where it stood before this frame's move, over the bars.
-        ASSERT_TRUE(ballAt(ballShowState().redBallX - ballShowState().redBallDX, ballShowState().redBallY - ballShowState().redBallDY, red()));
+        ASSERT_TRUE(ballAt(ballShowState().redBallX - ballShowState().redBallDX,
+                           ballShowState().redBallY - ballShowState().redBallDY, red()));
         ASSERT_EQ(countScreenPixels(green()), 0);
       }
     } else {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/frameLoop.h"
@@ -144,4 +145,23 @@ TEST(FrameLoop, CatchesUpBackToBackAfterASlowStart) {
   const int32_t rate = measureFps(200, drawnAt[199] + 1, 0);
   EXPECT_LE(rate, 51);
   EXPECT_GE(rate, 50);
+}
+
+TEST(FrameLoop, DrawsWhileTheMeanRateEqualsTheTarget) {
+  // From tick 0, one clock read (1 ms) per pass: frame n may be drawn as soon as
+  // n * 1000 / tick is at most 50, so the mean settles just under 51 frames a second.
+  startPlatform();
+  ScriptedClock::install(0, 1);
+  std::vector<Uint32> drawnAt;
+  runFrameLoop(getScreen(), [&](SDL_Surface*) {
+    drawnAt.push_back(ScriptedClock::now - 1);
+    if (drawnAt.size() == 120) push(quitEvent());
+  });
+  ASSERT_EQ(drawnAt.size(), 121u);
+  EXPECT_EQ(drawnAt[0], 0u);
+  for (Uint32 n = 1; n < drawnAt.size(); ++n) {
+    const Uint32 due = std::max(drawnAt[n - 1] + 1, n * 1000 / 51 + 1);
+    ASSERT_EQ(drawnAt[n], due) << "frame " << n;
+  }
+  EXPECT_EQ(drawnAt[50], 981u);  // 50 frames at 981 ms measure 50: not held back
 }

@@ -1,9 +1,11 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/loaders.h"
 #include "gfx/surface.h"
 #include "support/runProgram.h"
@@ -65,7 +67,7 @@ TEST_F(LoadingOrder, UndecodableFilesCountAsMissing) {
 
 TEST_F(LoadingOrder, FailedStartUpLoadsNothing) {
   // Only the library's own text, one line; the missing music is never looked for.
-  const ProgramResult result = runIntroIn(dir.path(), "SDL_VIDEODRIVER=no-such-driver");
+  const ProgramResult result = runIntroIn(dir.path(), {"SDL_VIDEODRIVER=no-such-driver"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.errText, "No available video device\n");
 }
@@ -149,4 +151,28 @@ TEST(LoadersWithoutDisplay, FailedConversionEndsTheRunWithItsOwnMessage) {
               "^Image optimization error! File: ball.dat\n$");
   EXPECT_EXIT(loadImage("ball.dat"), ::testing::ExitedWithCode(1),
               "^Image optimization error! File: ball.dat\n$");
+}
+
+TEST(ProgramRunner, ReportsExitStatusAndTheEndingSignalWithoutAShell) {
+  TempWorkDir dir;
+  const ProgramResult exited = runProgram(dir.path(), "/bin/sh", {"-c", "echo said >&2; exit 3"});
+  EXPECT_EQ(exited.status, 3);
+  EXPECT_EQ(exited.signal, 0);
+  EXPECT_EQ(exited.errText, "said\n");
+  const ProgramResult killed = runProgram(dir.path(), "/bin/sh", {"-c", "kill -SEGV $$"});
+  EXPECT_EQ(killed.status, -1);
+  EXPECT_EQ(killed.signal, SIGSEGV);
+  // Arguments reach the program as they are: no word splitting, no quoting rules.
+  const ProgramResult quoted =
+      runProgram(dir.path(), "/bin/sh", {"-c", "printf '%s|' \"$@\" >&2", "sh", "a b", "it's"});
+  EXPECT_EQ(quoted.errText, "a b|it's|");
+}
+
+TEST(Messages, BothLineWritersUseStandardError) {
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  printError("first");
+  printMessage("second");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "first\nsecond\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/platform.h"
+#include "support/libraryFaults.h"
 #include "gfx/surface.h"
 #include "support/testPlatform.h"
 
@@ -87,5 +88,17 @@ TEST(Platform, LauncherHandOverReturnsWhenThereIsNoLauncher) {
   ASSERT_FALSE(std::filesystem::exists("/usr/gp2x/gp2xmenu"));
   ASSERT_TRUE(initPlatform(caption, 320, 240, 16, 50, windowed));
   shutdownToLauncher();
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+}
+
+TEST(Platform, ShutdownHandsTheDisplaySurfaceToTheLibrarysFreeFirst) {
+  startPlatform();
+  SDL_Surface* display = getScreen();
+  recordSurfaceFrees(true);
+  shutdownPlatform();
+  const std::vector<FreedSurface> freed = freedSurfaces();
+  recordSurfaceFrees(false);
+  ASSERT_FALSE(freed.empty());
+  EXPECT_EQ(freed.front().surface, display);
   EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
 }

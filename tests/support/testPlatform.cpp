@@ -9,8 +9,8 @@
 #include <fstream>
 #include <vector>
 
-#include "base/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 #include "gfx/surface.h"
 
 Uint32 ScriptedClock::now = 0;

@@ -43,5 +43,5 @@ class TempWorkDir {
   std::string path_;
 };
 
-// Rows and colours read back from a surface in the display format.
+// A colour as the display surface stores it.
 Uint32 displayColour(Uint8 r, Uint8 g, Uint8 b);

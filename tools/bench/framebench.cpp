@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <memory>
 
-#include "base/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 #include "gfx/surface.h"
 #include "scene/ballShow.h"
-#include "scene/rasterBars.h"
 #include "scene/introScene.h"
+#include "scene/rasterBars.h"
 
 namespace {
 Uint32 frameTick = 0;
