@@ -62,9 +62,11 @@ grep -q '^NAME' "$work/man.txt" || fail "the manual page renders empty"
 
 # Start it as the menu does: the entry's own command, from /, where there is no res/.
 exec_line=$(sed -n '/^\[Desktop Entry\]/,/^\[/{s/^Exec=//p}' "$desktop")
-eval "launch=($exec_line)"
-[ "${launch[0]}" = "$prefix/games/orbitra" ] && [ ${#launch[@]} = 1 ] ||
+launch=()
+eval "launch=($exec_line)"  # Exec quotes like the shell for a plain quoted path
+if [ ${#launch[@]} != 1 ] || [ "${launch[0]}" != "$prefix/games/orbitra" ]; then
   fail "the menu entry runs '$exec_line', not the installed program"
+fi
 
 display=":$((90 + RANDOM % 500))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &

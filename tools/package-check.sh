@@ -69,7 +69,8 @@ mount -t proc proc "$chroot/proc"
 mkdir -p "$chroot/tmp/.X11-unix" /tmp/.X11-unix
 mount --bind /tmp/.X11-unix "$chroot/tmp/.X11-unix"
 cp "$deb" "$chroot/tmp/"
-in_chroot() { chroot "$chroot" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin:/usr/games HOME=/root \
+in_chroot() { # shellcheck disable=SC2016 # $0 is expanded by the shell inside the chroot
+chroot "$chroot" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin:/usr/games HOME=/root \
   DEBIAN_FRONTEND=noninteractive "$@"; }
 phase "fresh chroot unpacked"
 
@@ -93,6 +94,7 @@ for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && ready=1 && break; sleep 0.1;
 
 exec_line=$(sed -n 's/^Exec=//p' "$chroot/usr/share/applications/io.github.orbitra.Orbitra.desktop" | head -1)
 [ "$exec_line" = /usr/games/orbitra ] || fail "the menu entry runs '$exec_line'"
+# shellcheck disable=SC2016 # $0 is expanded by the shell inside the chroot
 chroot "$chroot" env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy HOME=/root \
   sh -c 'cd / && exec "$0"' "$exec_line" 2>"$work/stderr" &
 intro=$!
@@ -124,8 +126,9 @@ phase "ran"
 
 # --- Remove it --------------------------------------------------------------------------------
 in_chroot apt-get purge -y orbitra >"$work/apt.log" 2>&1 || fail "apt purge failed: $(tail -5 "$work/apt.log")"
-left=$(cd "$chroot" && ls -d usr/games/orbitra usr/share/games/orbitra usr/share/doc/orbitra \
-  usr/share/applications/io.github.orbitra.Orbitra.desktop usr/share/man/man6/orbitra.6.gz 2>/dev/null || true)
-[ -z "$left" ] || fail "left behind after purge: $left"
+for path in usr/games/orbitra usr/share/games/orbitra usr/share/doc/orbitra \
+  usr/share/applications/io.github.orbitra.Orbitra.desktop usr/share/man/man6/orbitra.6.gz; do
+  [ ! -e "$chroot/$path" ] || fail "left behind after purge: /$path"
+done
 phase "removed, nothing left"
 say "OK"
