@@ -11,6 +11,13 @@ int32_t measureFps(int32_t frames, Uint32 ticksNow, int32_t previous) {
   return static_cast<int32_t>(static_cast<int64_t>(frames) * 1000 / ticksNow);
 }
 
+Uint32 nextFrameTick(int32_t frames, int32_t target) {
+  // frames * 1000 / t is at most target exactly when t > frames * 1000 / (target + 1).
+  if (target + 1 <= 0) return 0;
+  const int64_t tick = static_cast<int64_t>(frames) * 1000 / (target + 1) + 1;
+  return tick > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<Uint32>(tick);
+}
+
 bool isQuitEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
@@ -37,7 +44,10 @@ void runFrameLoop(SDL_Surface* display, const std::function<void(SDL_Surface*)>&
   bool quit = false;
   while (!quit) {
     meanFps = measureFps(frameCount, ticks(), meanFps);
-    if (getTargetFps() < meanFps) continue;
+    if (getTargetFps() < meanFps) {
+      waitUntil(nextFrameTick(frameCount, getTargetFps()));
+      continue;
+    }
     SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
     if (drainEvents()) quit = true;
     drawFrame(display);

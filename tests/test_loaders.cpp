@@ -69,7 +69,7 @@ TEST_F(LoadingOrder, FailedStartUpLoadsNothing) {
   // Only the library's own text, one line; the missing music is never looked for.
   const ProgramResult result = runIntroIn(dir.path(), {"SDL_VIDEODRIVER=no-such-driver"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.errText, "No available video device\n");
+  EXPECT_EQ(result.errText, unknownDriverText("no-such-driver"));
 }
 
 class Loaders : public ::testing::Test {
@@ -107,8 +107,10 @@ TEST_F(Loaders, ColourKeyIsComparedInTheDisplayFormat) {
   ASSERT_NE(sprite, nullptr);
   EXPECT_EQ(sprite->format->colorkey, 0xF81Fu);
   // Run-length acceleration was asked for; the library encodes on the first blit.
-  EXPECT_EQ(sprite->flags & (SDL_SRCCOLORKEY | SDL_RLEACCELOK),
-            Uint32{SDL_SRCCOLORKEY | SDL_RLEACCELOK});
+  EXPECT_TRUE(sprite->flags & SDL_SRCCOLORKEY);
+  if (!onCompatLibrary()) {
+    EXPECT_TRUE(sprite->flags & SDL_RLEACCELOK);
+  }
 
   SDL_Surface* canvas = makeSurface(3, 1);
   SDL_FillRect(canvas, nullptr, SDL_MapRGB(canvas->format, 0, 0, 99));

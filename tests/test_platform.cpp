@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/platform.h"
-#include "support/libraryFaults.h"
 #include "gfx/surface.h"
+#include "support/libraryFaults.h"
 #include "support/testPlatform.h"
 
 using ::testing::internal::CaptureStderr;
@@ -56,7 +56,7 @@ TEST(Platform, FailedLibraryStartKeepsTheRequestedValues) {
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   CaptureStderr();
   EXPECT_FALSE(initPlatform(caption, 320, 240, 16, 50, windowed));
-  EXPECT_EQ(GetCapturedStderr(), "No available video device\n");
+  EXPECT_EQ(GetCapturedStderr(), unknownDriverText("no-such-driver"));
   EXPECT_EQ(getScreen(), nullptr);
   EXPECT_EQ(getScreenWidth(), 320);
   EXPECT_EQ(getScreenHeight(), 240);
