@@ -1,6 +1,6 @@
 # Runs at install time (see CMakeLists.txt): writes the menu entry with the full path of the
 # installed program. CMAKE_INSTALL_PREFIX is the final prefix here; DESTDIR is not part of it.
-set(ORBITRA_EXEC "${CMAKE_INSTALL_PREFIX}/${ORBITRA_GAMES_DIR}/orbitra")
+set(ORBITRA_EXEC "${CMAKE_INSTALL_PREFIX}/${ORBITRA_INSTALL_BINDIR}/orbitra")
 # A path with a blank must be quoted in Exec; characters that would need escaping inside the
 # quotes as well are refused rather than half-handled (CMake itself turns \ into /).
 if(ORBITRA_EXEC MATCHES "[\"`$%]")
