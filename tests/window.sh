@@ -11,12 +11,18 @@ pids=()
 trap 'kill -KILL "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-display=":$((90 + RANDOM % 500))"
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+# The server picks a free display itself and says which.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" \
+  >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY=$display
 ready=""
-for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && ready=1 && break; sleep 0.1; done
+for _ in $(seq 200); do
+  if [ -s "$work/display" ]; then
+    export DISPLAY=":$(head -1 "$work/display")"
+    xdpyinfo >/dev/null 2>&1 && ready=1 && break
+  fi
+  sleep 0.1
+done
 [ -n "$ready" ] || fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
 openbox >/dev/null 2>&1 &
 pids+=($!)
