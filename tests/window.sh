@@ -31,8 +31,10 @@ sleep 1
 if ldd "$program" | grep -q 'sdl12-compat/libSDL'; then library=compat; else library=classic; fi
 cd "$root" || fail "no repository root"
 caption=".:Orbitra by Kalvaren:. 7.7.2007"
-# The probe goes into a program that may be built with AddressSanitizer.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0"
+# The probe goes into a program that may be built with AddressSanitizer. A real display brings
+# in the desktop's own libraries (D-Bus, the X and GL drivers, some unloaded again before the
+# end); their leaks are theirs, and the headless tests keep checking the intro's own.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD
 
