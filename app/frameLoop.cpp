@@ -1,14 +1,21 @@
 #include "app/frameLoop.h"
 
-#include "app/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 
 int32_t frameCount = 0;
-int32_t measuredFps = 0;
+int32_t meanFps = 0;
 
 int32_t measureFps(int32_t frames, Uint32 ticksNow, int32_t previous) {
   if (ticksNow == 0) return previous;
   return static_cast<int32_t>(static_cast<int64_t>(frames) * 1000 / ticksNow);
+}
+
+Uint32 nextFrameTick(int32_t frames, int32_t target) {
+  // frames * 1000 / t is at most target exactly when t > frames * 1000 / (target + 1).
+  if (target + 1 <= 0) return 0;
+  const int64_t tick = static_cast<int64_t>(frames) * 1000 / (target + 1) + 1;
+  return tick > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<Uint32>(tick);
 }
 
 bool isQuitEvent(const SDL_Event& event) {
@@ -36,8 +43,11 @@ bool drainEvents() {
 void runFrameLoop(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
   bool quit = false;
   while (!quit) {
-    measuredFps = measureFps(frameCount, ticks(), measuredFps);
-    if (getTargetFps() < measuredFps) continue;
+    meanFps = measureFps(frameCount, ticks(), meanFps);
+    if (getTargetFps() < meanFps) {
+      waitUntil(nextFrameTick(frameCount, getTargetFps()));
+      continue;
+    }
     SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
     if (drainEvents()) quit = true;
     drawFrame(display);

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "app/errors.h"
 #include "app/frameLoop.h"
-#include "app/loaders.h"
 #include "app/platform.h"
+#include "base/errors.h"
+#include "base/loaders.h"
 #include "gfx/surface.h"
 #include "scene/introScene.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "gfx/surface.h"
 
 int screenWidth = 0;

@@ -2,13 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/errors.h"
-
-SDL_Surface* screen = nullptr;
-
-SDL_Surface* getScreen() {
-  return screen;
-}
+#include "base/errors.h"
 
 namespace {
 bool mustLock(const SDL_Surface* surface) {

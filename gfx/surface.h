@@ -2,10 +2,7 @@
 
 #include <SDL.h>
 
-// The display surface, set once by initPlatform and owned by the library.
-extern SDL_Surface* screen;
-
-SDL_Surface* getScreen();
+#include "base/display.h"
 
 // Pixel work on a surface is bracketed by lockSurface/unlockSurface; both ask the library only
 // when it demands a lock. A refused lock ends the run with the library's error text.

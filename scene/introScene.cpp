@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/errors.h"
-#include "app/loaders.h"
+#include "base/errors.h"
+#include "base/loaders.h"
 #include "gfx/blit.h"
 
 namespace {

@@ -3,8 +3,10 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-// Everything the intro draws from, prepared once before the first frame. The effects keep
-// their own running state (see effectState.h); the scene only holds what they draw with.
+// Everything the intro draws from, prepared once before the first frame. Each effect keeps
+// its own running state in its own file (see its header); the scene only holds what they draw
+// with. Every operation draws on the surface it is given, mapping colours through that
+// surface's format, which must be the display's.
 class IntroScene {
  public:
   static constexpr int tableSize = 15000;
@@ -17,11 +19,15 @@ class IntroScene {
   IntroScene& operator=(const IntroScene&) = delete;
 
   void drawFrame(SDL_Surface* target);
+  // Puts every effect, and the background window it moves, back to the state at program
+  // start, as if no frame had been drawn; for tests and tools that draw several runs.
+  void resetEffects();
   void drawBackground(SDL_Surface* target);
   void drawBallShow(SDL_Surface* target);
   void drawRasterBars(SDL_Surface* target);
   void drawLogoAndLights(SDL_Surface* target);
   void drawScroller(SDL_Surface* target);
+  void drawFloor(SDL_Surface* target);
   void captureReflection(SDL_Surface* source, SDL_Surface* reflection);
   void drawOpeningCurtain(SDL_Surface* target);
 

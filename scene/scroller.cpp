@@ -1,8 +1,7 @@
 #include <SDL_ttf.h>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "gfx/blit.h"
-#include "gfx/surface.h"
 #include "scene/introScene.h"
 #include "scene/scrollMessage.h"
 
@@ -11,7 +10,7 @@ const SDL_Color scrollTextColour = {250, 150, 250, 0};
 }
 
 void IntroScene::drawScroller(SDL_Surface* target) {
-  SDL_FillRect(scrollerSurface, nullptr, SDL_MapRGB(getScreen()->format, 0, 0, 0));
+  SDL_FillRect(scrollerSurface, nullptr, SDL_MapRGB(scrollerSurface->format, 0, 0, 0));
 
   SDL_Surface* text = TTF_RenderText_Solid(scrollFont, scrollMessage, scrollTextColour);
   // One pixel per 10 ms from the strip's right edge; the rectangle's 16-bit x wraps it.

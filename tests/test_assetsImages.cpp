@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/loaders.h"
+#include "base/loaders.h"
 #include "support/testPlatform.h"
 
 #if defined(ORBITRA_HAS_ASSETGEN)

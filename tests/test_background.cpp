@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "gfx/surface.h"
-#include "scene/effectState.h"
+#include "scene/background.h"
 #include "support/effectScene.h"
 
 namespace {
@@ -27,8 +27,8 @@ void expectWindowAt(IntroScene& scene, int x, int y) {
 // A frame of a window that last moved long ago, with the clock advancing 20 ms per reading:
 // the check, the fresh tick, t for x, t' for y.
 void drawMovingFrame(IntroScene& scene, Uint32 firstReading) {
-  backgroundStarted = true;
-  backgroundTick = 0;
+  backgroundState().started = true;
+  backgroundState().tick = 0;
   ScriptedClock::install(firstReading, 20);
   scene.drawBackground(getScreen());
 }
@@ -38,8 +38,8 @@ TEST(Background, FirstFrameShowsTheTopLeftOfTheImage) {
   EffectScene fx;
   ScriptedClock::install(20000);
   fx.scene().drawBackground(getScreen());
-  EXPECT_TRUE(backgroundStarted);
-  EXPECT_EQ(backgroundTick, 20000u);
+  EXPECT_TRUE(backgroundState().started);
+  EXPECT_EQ(backgroundState().tick, 20000u);
   EXPECT_EQ(ScriptedClock::reads, 2);
   expectWindowAt(fx.scene(), 0, 0);
 }
@@ -52,7 +52,7 @@ TEST(Background, SinglePrecisionDivisorsTruncateExactMultiplesDown) {
   scene.sineTable[600] = 42;
   drawMovingFrame(scene, 5940);
   EXPECT_EQ(ScriptedClock::reads, 4);
-  EXPECT_EQ(backgroundTick, 5960u);
+  EXPECT_EQ(backgroundState().tick, 5960u);
   expectWindowAt(scene, 169, 130);
 
   scene.cosineTable[996] = -32;
@@ -75,7 +75,7 @@ TEST(Background, HoldsStillForFramesLessThan11msApart) {
   ScriptedClock::now = 30030;  // would be 315, 122
   scene.drawBackground(getScreen());
   expectWindowAt(scene, 315, 121);
-  EXPECT_EQ(backgroundTick, 30020u);
+  EXPECT_EQ(backgroundState().tick, 30020u);
 
   ScriptedClock::now = 30031;
   scene.drawBackground(getScreen());
@@ -85,8 +85,8 @@ TEST(Background, HoldsStillForFramesLessThan11msApart) {
 TEST(Background, ProductsWrapAt32Bits) {
   EffectScene fx;
   // 5 x 858993460 wraps to 4, entry 0 (cosine 500); 3 x t does not wrap yet: entry 9346.
-  backgroundStarted = true;
-  backgroundTick = 858993400;
+  backgroundState().started = true;
+  backgroundState().tick = 858993400;
   ScriptedClock::install(858993460);
   fx.scene().drawBackground(getScreen());
   expectWindowAt(fx.scene(), 316, 218);

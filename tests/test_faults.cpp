@@ -11,9 +11,8 @@
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::GetCapturedStderr;
 
-
 TEST(StartUpFaults, NoVideoModeLeavesTheLibraryUpAndPrintsItsText) {
-  injectFault(LibraryFault::setVideoMode);
+  const ScopedFault fault(LibraryFault::setVideoMode);
   CaptureStderr();
   EXPECT_FALSE(initPlatform("c", 320, 240, 16, 50, windowed));
   EXPECT_EQ(GetCapturedStderr(), "Couldn't set video mode\n");
@@ -23,7 +22,7 @@ TEST(StartUpFaults, NoVideoModeLeavesTheLibraryUpAndPrintsItsText) {
 }
 
 TEST(StartUpFaults, NoFontEngineLeavesAudioOpenAndNoCaption) {
-  injectFault(LibraryFault::fontEngine);
+  const ScopedFault fault(LibraryFault::fontEngine);
   CaptureStderr();
   EXPECT_FALSE(initPlatform("c", 320, 240, 16, 50, windowed));
   EXPECT_EQ(GetCapturedStderr(), "Couldn't init FreeType engine\n");
@@ -38,7 +37,7 @@ TEST(StartUpFaults, EveryFailedStartEndsTheIntroWithStatusOne) {
   char name[] = "orbitra";
   char* argv[] = {name, nullptr};
   for (LibraryFault fault : {LibraryFault::setVideoMode, LibraryFault::fontEngine}) {
-    injectFault(fault);
+    const ScopedFault scoped(fault);
     CaptureStderr();
     EXPECT_EQ(runIntro(1, argv), 1);
     EXPECT_NE(GetCapturedStderr(), "");
@@ -49,30 +48,41 @@ TEST(StartUpFaults, EveryFailedStartEndsTheIntroWithStatusOne) {
 TEST(StartUpFaults, MusicThatWillNotStartIsReportedAndTheSceneReleased) {
   TempWorkDir dir;
   writeSceneAssets(dir);
-  injectFault(LibraryFault::playMusic);
+  const ScopedFault fault(LibraryFault::playMusic);
   char name[] = "orbitra";
   char* argv[] = {name, nullptr};
   recordSurfaceFrees(true);
   CaptureStderr();
   EXPECT_EQ(runIntro(1, argv), 1);
   EXPECT_EQ(GetCapturedStderr(), "No free channels available\n");
-  // The four loaded images were freed after conversion; then the scene released its six.
+  // Start-up hid the pointer before anything was loaded.
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
   std::vector<std::pair<int, int>> sizes;
   for (const FreedSurface& f : freedSurfaces()) sizes.emplace_back(f.w, f.h);
   recordSurfaceFrees(false);
+  // Each image as decoded was freed right after its conversion, in loading order, before the
+  // scene released its own six surfaces at the end.
+  using Sizes = std::vector<std::pair<int, int>>;
+  const Sizes decoded = {{160, 40}, {16, 16}, {48, 48}, {640, 480}};
   const std::vector<std::pair<int, int>> sceneSizes = {{320, 50}, {320, 50}, {160, 40},
                                                        {16, 16},  {48, 48},  {640, 480}};
-  ASSERT_GE(sizes.size(), 6u);
-  const std::vector<std::pair<int, int>> lastSix(sizes.end() - 6, sizes.end());
-  EXPECT_EQ(lastSix, sceneSizes);
+  ASSERT_EQ(sizes.size(), decoded.size() + sceneSizes.size());
+  EXPECT_EQ(Sizes(sizes.begin(), sizes.begin() + 4), decoded);
+  EXPECT_EQ(Sizes(sizes.begin() + 4, sizes.end()), sceneSizes);
 }
 
 TEST(LockFaults, RefusedLockEndsTheRunWithTheLibrarysText) {
   ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
   SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 16, 0, 0, 0, 0);
   surface->offset = 2;  // a surface the library must lock
-  injectFault(LibraryFault::lockSurface);
-  EXPECT_EXIT(lockSurface(surface), ::testing::ExitedWithCode(1), "^Surface lock refused\n$");
+  {
+    const ScopedFault fault(LibraryFault::lockSurface);
+    EXPECT_EXIT(lockSurface(surface), ::testing::ExitedWithCode(1), "^Surface lock refused\n$");
+  }
+  // The fault ends with its scope: the same lock is granted again.
+  EXPECT_EQ(activeFault(), LibraryFault::none);
+  EXPECT_EQ(SDL_LockSurface(surface), 0);
+  SDL_UnlockSurface(surface);
   surface->offset = 0;
   SDL_FreeSurface(surface);
 }

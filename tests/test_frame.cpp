@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "gfx/surface.h"
-#include "scene/effectState.h"
+#include "scene/ballShow.h"
+#include "scene/curtain.h"
 #include "scene/introScene.h"
+#include "scene/logoAndLights.h"
 #include "support/sceneAssets.h"
 
 namespace {
@@ -99,13 +103,13 @@ TEST_F(Frame, PureBlackAboveTheFloorShowsBlueAndDarkPixelsAreKept) {
 
 TEST_F(Frame, CurtainOpensOneRowAtEachEdgePerFrame) {
   drawAt(500);
-  EXPECT_EQ(curtainOffset, 1);
+  EXPECT_EQ(curtainState().offset, 1);
   for (int y = 0; y < 240; y += 7) EXPECT_TRUE(rowIs(y, 0)) << "row " << y;
   EXPECT_TRUE(rowIs(239, 0));
 
-  curtainOffset = 60;
+  curtainState().offset = 60;
   drawAt(2999);
-  EXPECT_EQ(curtainOffset, 61);
+  EXPECT_EQ(curtainState().offset, 61);
   const Uint32 background = displayColour(30, 30, 60);
   EXPECT_EQ(at(0, 0), background);
   EXPECT_EQ(at(0, 59), displayColour(100, 33, 100));  // the rule's last row stays uncovered
@@ -113,27 +117,71 @@ TEST_F(Frame, CurtainOpensOneRowAtEachEdgePerFrame) {
   EXPECT_FALSE(rowIs(180, 0));
   for (int y = 60; y < 180; ++y) EXPECT_TRUE(rowIs(y, 0)) << "row " << y;
 
-  curtainOffset = 120;
+  curtainState().offset = 120;
   drawAt(2999);
-  EXPECT_EQ(curtainOffset, 120);
+  EXPECT_EQ(curtainState().offset, 120);
   EXPECT_EQ(at(0, 119), background);
 }
 
 TEST_F(Frame, CurtainStopsAtTickThreeThousandEvenHalfOpen) {
-  curtainOffset = 30;
+  curtainState().offset = 30;
   drawAt(3000);
-  EXPECT_EQ(curtainOffset, 30);
+  EXPECT_EQ(curtainState().offset, 30);
   EXPECT_EQ(at(0, 100), displayColour(30, 30, 60));
 }
 
 TEST_F(Frame, SlowStartNeverShowsTheCurtain) {
   for (Uint32 tick = 3000; tick < 4000; tick += 20) drawAt(tick);
-  EXPECT_EQ(curtainOffset, 0);
+  EXPECT_EQ(curtainState().offset, 0);
 }
 
 TEST_F(Frame, BallShowJoinsOnlyAfterTickTenThousand) {
   drawAt(10000);
-  EXPECT_FALSE(ballShowStarted);
+  EXPECT_FALSE(ballShowState().started);
   drawAt(10001);
-  EXPECT_TRUE(ballShowStarted);
+  EXPECT_TRUE(ballShowState().started);
+}
+
+namespace {
+uint64_t displayHash() {
+  SDL_Surface* display = getScreen();
+  uint64_t hash = 14695981039346656037ull;
+  const auto* bytes = static_cast<const Uint8*>(display->pixels);
+  for (int i = 0; i < display->pitch * display->h; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+  return hash;
+}
+
+// Stretches of 30 frames, 20 ms apart, from each start tick.
+std::vector<uint64_t> drawRun(IntroScene& scene, std::initializer_list<Uint32> starts) {
+  std::vector<uint64_t> hashes;
+  for (Uint32 start : starts) {
+    for (Uint32 tick = start; tick < start + 600; tick += 20) {
+      ScriptedClock::install(tick);
+      SDL_FillRect(getScreen(), nullptr, 0);
+      scene.drawFrame(getScreen());
+      hashes.push_back(displayHash());
+    }
+  }
+  return hashes;
+}
+}  // namespace
+
+TEST(EffectReset, ARunAfterTheResetDrawsTheFramesOfTheFirst) {
+  startPlatform();
+  TempWorkDir dir;
+  std::filesystem::create_directory_symlink(std::string(ORBITRA_SOURCE_DIR) + "/res", "assets");
+  std::filesystem::remove("res");
+  std::filesystem::rename("assets", "res");
+  IntroScene scene;
+  // From 5000 the first frame shows the background window before it first moves; then the
+  // first chain, the red ball over the bars and a new cycle.
+  const std::vector<uint64_t> first = drawRun(scene, {5000, 10000, 75100, 95000});
+  scene.resetEffects();
+  EXPECT_EQ(drawRun(scene, {5000, 10000, 75100, 95000}), first);
+  // The curtain opens anew.
+  scene.resetEffects();
+  const std::vector<uint64_t> curtain = drawRun(scene, {2400});
+  EXPECT_EQ(curtainState().offset, 30);
+  scene.resetEffects();
+  EXPECT_EQ(drawRun(scene, {2400}), curtain);
 }

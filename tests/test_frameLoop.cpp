@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/frameLoop.h"
@@ -47,14 +48,14 @@ bool queueEmpty() {
 }  // namespace
 
 TEST(CommandLine, FullScreenOnlyForTheSingleArgumentF) {
-  const Uint32 windowed = 0x40000001u, fullScreen = 0xC0000001u;
-  EXPECT_EQ(flagsFor({}), windowed);
+  const Uint32 windowedValue = 0x40000001u, fullScreen = 0xC0000001u;
+  EXPECT_EQ(flagsFor({}), windowedValue);
   EXPECT_EQ(flagsFor({"f"}), fullScreen);
-  EXPECT_EQ(flagsFor({"F"}), windowed);
-  EXPECT_EQ(flagsFor({"-f"}), windowed);
-  EXPECT_EQ(flagsFor({"fs"}), windowed);
-  EXPECT_EQ(flagsFor({""}), windowed);
-  EXPECT_EQ(flagsFor({"f", "f"}), windowed);
+  EXPECT_EQ(flagsFor({"F"}), windowedValue);
+  EXPECT_EQ(flagsFor({"-f"}), windowedValue);
+  EXPECT_EQ(flagsFor({"fs"}), windowedValue);
+  EXPECT_EQ(flagsFor({""}), windowedValue);
+  EXPECT_EQ(flagsFor({"f", "f"}), windowedValue);
 }
 
 TEST(RateLimiter, MeasuresTheTruncatedMeanSinceStart) {
@@ -144,4 +145,58 @@ TEST(FrameLoop, CatchesUpBackToBackAfterASlowStart) {
   const int32_t rate = measureFps(200, drawnAt[199] + 1, 0);
   EXPECT_LE(rate, 51);
   EXPECT_GE(rate, 50);
+}
+
+namespace {
+// Frames drawn by the real loop from tick 0, one clock read taking 1 ms, until `count`.
+std::vector<Uint32> drawnTicks(size_t count) {
+  std::vector<Uint32> drawnAt;
+  runFrameLoop(getScreen(), [&](SDL_Surface*) {
+    drawnAt.push_back(ScriptedClock::now - 1);
+    if (drawnAt.size() == count) push(quitEvent());
+  });
+  return drawnAt;
+}
+
+// Frame n may be drawn as soon as n * 1000 / tick is at most 50, and one pass takes 1 ms.
+void expectTheLimitersTicks(const std::vector<Uint32>& drawnAt) {
+  ASSERT_FALSE(drawnAt.empty());
+  EXPECT_EQ(drawnAt[0], 0u);
+  for (Uint32 n = 1; n < drawnAt.size(); ++n) {
+    const Uint32 due = std::max(drawnAt[n - 1] + 1, n * 1000 / 51 + 1);
+    ASSERT_EQ(drawnAt[n], due) << "frame " << n;
+  }
+}
+}  // namespace
+
+TEST(FrameLoop, DrawsWhileTheMeanRateEqualsTheTarget) {
+  // A clock that cannot be waited on is read again and again, as the limiter always has.
+  startPlatform();
+  ScriptedClock::install(0, 1);
+  const std::vector<Uint32> drawnAt = drawnTicks(120);
+  ASSERT_EQ(drawnAt.size(), 121u);
+  expectTheLimitersTicks(drawnAt);
+  EXPECT_EQ(drawnAt[50], 981u);  // 50 frames at 981 ms measure 50: not held back
+}
+
+TEST(FrameLoop, SleepsUntilTheNextFrameIsDueAndDrawsAtTheSameTicks) {
+  startPlatform();
+  ScriptedClock::installWaiting(0, 1);
+  const std::vector<Uint32> drawnAt = drawnTicks(120);
+  ASSERT_EQ(drawnAt.size(), 121u);
+  expectTheLimitersTicks(drawnAt);
+  // At most one wait and two readings a frame: no spinning on the clock.
+  EXPECT_LE(ScriptedClock::waits, 121);
+  EXPECT_LE(ScriptedClock::reads, 2 * 121 + 1);
+}
+
+TEST(FrameLoop, NextFrameTickIsTheFirstTickTheLimiterAllows) {
+  // Up to 200 million frames, about 45 days: past 49.7 days the clock itself wraps.
+  for (int32_t frames : {0, 1, 50, 51, 52, 1000, 2147484, 200000000}) {
+    const Uint32 tick = nextFrameTick(frames, 50);
+    EXPECT_LE(measureFps(frames, tick, 999), 50) << frames;
+    if (tick > 1) {
+      EXPECT_GT(measureFps(frames, tick - 1, 999), 50) << frames;
+    }
+  }
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/clock.h"
-#include "scene/effectState.h"
+#include "base/clock.h"
+#include "scene/logoAndLights.h"
 #include "support/effectScene.h"
 
 namespace {
@@ -32,7 +32,7 @@ TEST(LogoLights, FirstStillFrameStartsTrailsAtTheCornersUnderTheRule) {
   fx.scene().drawLogoAndLights(getScreen());
 
   EXPECT_EQ(ScriptedClock::reads, 1);
-  EXPECT_EQ(lightPosition, 0.0f);
+  EXPECT_EQ(lightsState().position, 0.0f);
   expectTrailsFrom(fx.scene(), 0);
   EXPECT_TRUE(screenBoxIs(75, 5, 5, 5, displayColour(55, 0, 0)));        // top-left corner
   EXPECT_TRUE(screenBoxIs(240, 50, 5, 5, displayColour(55, 0, 0)));      // bottom-right corner
@@ -50,11 +50,11 @@ TEST(LogoLights, FirstStillFrameStartsTrailsAtTheCornersUnderTheRule) {
 TEST(LogoLights, TrailsWrapFromTheLastCellToTheFirst) {
   EffectScene fx;
   fillScreen(0, groundGreen, 0);
-  lightPosition = 83.7f;
+  lightsState().position = 83.7f;
   ScriptedClock::install(stillTick);
   fx.scene().drawLogoAndLights(getScreen());
 
-  EXPECT_FLOAT_EQ(lightPosition, 83.7f);
+  EXPECT_FLOAT_EQ(lightsState().position, 83.7f);
   expectTrailsFrom(fx.scene(), 83);  // cells 83, 0 .. 18 and 41 .. 60
 }
 
@@ -64,33 +64,33 @@ TEST(LogoLights, PositionBouncesOffZeroAndRunsUnboundedUpward) {
 
   // Speed -2 from 1.5 would reach -0.5; the trails bounce back to 0.5 instead of wrapping.
   scene.sineTable[1234] = -500;
-  lightPosition = 1.5f;
+  lightsState().position = 1.5f;
   fillScreen(0, groundGreen, 0);
   ScriptedClock::install(12340);
   scene.drawLogoAndLights(getScreen());
-  EXPECT_FLOAT_EQ(lightPosition, 0.5f);
+  EXPECT_FLOAT_EQ(lightsState().position, 0.5f);
   expectTrailsFrom(scene, 0);
 
   // Far past the end of the path the cell index wraps modulo 84.
-  lightPosition = 1000.25f;
+  lightsState().position = 1000.25f;
   fillScreen(0, groundGreen, 0);
   ScriptedClock::now = stillTick;
   scene.drawLogoAndLights(getScreen());
-  EXPECT_FLOAT_EQ(lightPosition, 1000.25f);
+  EXPECT_FLOAT_EQ(lightsState().position, 1000.25f);
   expectTrailsFrom(scene, 1000 % 84);
 }
 
 TEST(LogoLights, SpeedFollowsTheSineTableInTenMillisecondUnits) {
   EffectScene fx;
   // 152509 ms is entry 15250, which wraps to entry 250: the fastest clockwise speed.
-  lightPosition = 0.0f;
+  lightsState().position = 0.0f;
   ScriptedClock::install(152509);
   fx.scene().drawLogoAndLights(getScreen());
-  EXPECT_FLOAT_EQ(lightPosition, 499 / 250.0f);
+  EXPECT_FLOAT_EQ(lightsState().position, 499 / 250.0f);
 
   // Entry 750 is the fastest counter-clockwise speed; from 10 it runs back.
-  lightPosition = 10.0f;
+  lightsState().position = 10.0f;
   ScriptedClock::now = 7500;
   fx.scene().drawLogoAndLights(getScreen());
-  EXPECT_FLOAT_EQ(lightPosition, 10.0f - 499 / 250.0f);
+  EXPECT_FLOAT_EQ(lightsState().position, 10.0f - 499 / 250.0f);
 }

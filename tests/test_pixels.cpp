@@ -85,9 +85,15 @@ TEST(Pixels, LocksOnlyWhenTheLibraryDemandsIt) {
   SDL_Surface* canvas = makeSurface(8, 8);
   SDL_BlitSurface(accelerated, nullptr, canvas, nullptr);
   SDL_FreeSurface(canvas);
-  ASSERT_TRUE(accelerated->flags & SDL_RLEACCEL);
+  if (onCompatLibrary()) {
+    // The compatibility library keeps encoded surfaces directly readable and never demands
+    // this lock; the classic library's run of this test covers it.
+    EXPECT_FALSE(SDL_MUSTLOCK(accelerated));
+  } else {
+    ASSERT_TRUE(accelerated->flags & SDL_RLEACCEL);
+  }
   lockSurface(accelerated);
-  EXPECT_EQ(accelerated->locked, 1u);
+  EXPECT_EQ(accelerated->locked, onCompatLibrary() ? 0u : 1u);
   putPixel(accelerated, 1, 1, 0x7777);
   unlockSurface(accelerated);
   EXPECT_EQ(accelerated->locked, 0u);

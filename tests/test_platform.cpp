@@ -8,6 +8,7 @@
 
 #include "app/platform.h"
 #include "gfx/surface.h"
+#include "support/libraryFaults.h"
 #include "support/testPlatform.h"
 
 using ::testing::internal::CaptureStderr;
@@ -55,7 +56,7 @@ TEST(Platform, FailedLibraryStartKeepsTheRequestedValues) {
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   CaptureStderr();
   EXPECT_FALSE(initPlatform(caption, 320, 240, 16, 50, windowed));
-  EXPECT_EQ(GetCapturedStderr(), "No available video device\n");
+  EXPECT_EQ(GetCapturedStderr(), unknownDriverText("no-such-driver"));
   EXPECT_EQ(getScreen(), nullptr);
   EXPECT_EQ(getScreenWidth(), 320);
   EXPECT_EQ(getScreenHeight(), 240);
@@ -87,5 +88,17 @@ TEST(Platform, LauncherHandOverReturnsWhenThereIsNoLauncher) {
   ASSERT_FALSE(std::filesystem::exists("/usr/gp2x/gp2xmenu"));
   ASSERT_TRUE(initPlatform(caption, 320, 240, 16, 50, windowed));
   shutdownToLauncher();
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+}
+
+TEST(Platform, ShutdownHandsTheDisplaySurfaceToTheLibrarysFreeFirst) {
+  startPlatform();
+  SDL_Surface* display = getScreen();
+  recordSurfaceFrees(true);
+  shutdownPlatform();
+  const std::vector<FreedSurface> freed = freedSurfaces();
+  recordSurfaceFrees(false);
+  ASSERT_FALSE(freed.empty());
+  EXPECT_EQ(freed.front().surface, display);
   EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
 }

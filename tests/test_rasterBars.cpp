@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/clock.h"
-#include "scene/effectState.h"
+#include "base/clock.h"
+#include "scene/ballShow.h"
+#include "scene/rasterBars.h"
 #include "support/effectScene.h"
 
 namespace {
@@ -15,9 +16,9 @@ TEST(RasterBars, FirstCallStartsTheTimerAndDrawsNothing) {
   fillScreen(0, 0, 0);
   ScriptedClock::install(40000);
   fx.scene().drawRasterBars(getScreen());
-  EXPECT_TRUE(rasterBarsStarted);
-  EXPECT_EQ(rasterBarTick, 40000u);
-  EXPECT_EQ(rasterBarRows, 0);
+  EXPECT_TRUE(rasterBarsState().started);
+  EXPECT_EQ(rasterBarsState().tick, 40000u);
+  EXPECT_EQ(rasterBarsState().rows, 0);
   EXPECT_EQ(ScriptedClock::reads, 2);
   EXPECT_EQ(countScreenPixels(displayColour(0, 0, 0)), 320 * 240);
 }
@@ -30,44 +31,44 @@ TEST(RasterBars, GrowOneRowPerFrameMoreThan20msApartUpTo130) {
   for (int frame = 1; frame <= 5; ++frame) {
     ScriptedClock::now = 40000 + 21 * frame;
     scene.drawRasterBars(getScreen());
-    EXPECT_EQ(rasterBarRows, frame);
-    EXPECT_EQ(rasterBarTick, ScriptedClock::now);
+    EXPECT_EQ(rasterBarsState().rows, frame);
+    EXPECT_EQ(rasterBarsState().tick, ScriptedClock::now);
   }
   // Exactly 20 ms is not enough.
   ScriptedClock::now += 20;
   scene.drawRasterBars(getScreen());
-  EXPECT_EQ(rasterBarRows, 5);
+  EXPECT_EQ(rasterBarsState().rows, 5);
 
   // Five rows draw three bars; row 66 stays as it was.
   fillScreen(0, 0, 0);
   ScriptedClock::now += 1;
   scene.drawRasterBars(getScreen());
-  EXPECT_EQ(rasterBarRows, 6);
+  EXPECT_EQ(rasterBarsState().rows, 6);
   EXPECT_FALSE(screenBoxIs(0, 64, 320, 2, displayColour(0, 0, 0)));
   EXPECT_TRUE(screenBoxIs(0, 66, 320, 1, displayColour(0, 0, 0)));
 
-  rasterBarRows = 129;
+  rasterBarsState().rows = 129;
   for (int frame = 0; frame < 3; ++frame) {
     ScriptedClock::now += 50;
     scene.drawRasterBars(getScreen());
   }
-  EXPECT_EQ(rasterBarRows, 130);
+  EXPECT_EQ(rasterBarsState().rows, 130);
 }
 
 TEST(RasterBars, FullBlockColoursFollowTheirOwnClockReadings) {
   EffectScene fx;
   fillScreen(0, 0, 0);
-  rasterBarsStarted = true;
-  rasterBarTick = 123456;
-  rasterBarRows = 130;
+  rasterBarsState().started = true;
+  rasterBarsState().tick = 123456;
+  rasterBarsState().rows = 130;
   // Every reading advances 3 ms: bar i reads 123456 + 3i for its first wave and 3 ms later for
   // its second.
   ScriptedClock::install(123456, 3);
   fx.scene().drawRasterBars(getScreen());
 
   EXPECT_EQ(ScriptedClock::reads, 65 * 2 + 2);
-  EXPECT_EQ(rasterBarTick, 123456u + 3 * 131);
-  EXPECT_EQ(rasterBarRows, 130);
+  EXPECT_EQ(rasterBarsState().tick, 123456u + 3 * 131);
+  EXPECT_EQ(rasterBarsState().rows, 130);
   EXPECT_TRUE(barIs(0, 195));
   EXPECT_TRUE(barIs(2, 190));
   EXPECT_TRUE(barIs(64, 5));

@@ -128,6 +128,6 @@ TEST(SceneFaults, NoMemoryForAWorkSurfaceEndsTheRun) {
   startPlatform();
   TempWorkDir dir;
   writeSceneAssets(dir);
-  injectFault(LibraryFault::createSurface);
+  const ScopedFault fault(LibraryFault::createSurface);
   EXPECT_EXIT(IntroScene(), ::testing::ExitedWithCode(1), "^Out of memory\n$");
 }

@@ -6,13 +6,19 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
   libsdl-ttf2.0-dev libpng-dev)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick)
+  packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
 fi
 
+# Only this machine's own architecture counts: an arm64 copy of a -dev package installed for
+# cross builds does not let a native build find its library.
+native=$(dpkg --print-architecture)
+installed() {
+  dpkg-query -W -f='${Status} ${Architecture}\n' "$1" 2>/dev/null |
+    grep -Eq "^install ok installed ($native|all)\$"
+}
 missing=()
 for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
+  installed "$package" || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -58,25 +58,25 @@ Uint32 screenPixel(int x, int y) {
 }
 
 int countScreenPixels(Uint32 colour) {
-  SDL_Surface* screen = getScreen();
+  SDL_Surface* display = getScreen();
   int count = 0;
-  lockSurface(screen);
-  for (int y = 0; y < screen->h; ++y) {
-    for (int x = 0; x < screen->w; ++x) count += getPixel(screen, x, y) == colour;
+  lockSurface(display);
+  for (int y = 0; y < display->h; ++y) {
+    for (int x = 0; x < display->w; ++x) count += getPixel(display, x, y) == colour;
   }
-  unlockSurface(screen);
+  unlockSurface(display);
   return count;
 }
 
 bool screenBoxIs(int x, int y, int w, int h, Uint32 colour) {
-  SDL_Surface* screen = getScreen();
+  SDL_Surface* display = getScreen();
   bool all = true;
-  lockSurface(screen);
+  lockSurface(display);
   for (int row = y; row < y + h; ++row) {
     for (int column = x; column < x + w; ++column) {
-      all = all && getPixel(screen, column, row) == colour;
+      all = all && getPixel(display, column, row) == colour;
     }
   }
-  unlockSurface(screen);
+  unlockSurface(display);
   return all;
 }

@@ -4,25 +4,43 @@
 #include <SDL_ttf.h>
 #include <dlfcn.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
-LibraryFault activeFault = LibraryFault::none;
+LibraryFault currentFault = LibraryFault::none;
 bool recording = false;
 std::vector<FreedSurface> freed;
 
+// The library's own function behind the stand-in. Without it every later call would jump to
+// null, so a missing one stops the test binary at once, naming it.
 template <typename Function>
 Function real(const char* name) {
-  return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+  void* found = dlsym(RTLD_NEXT, name);
+  if (found == nullptr) {
+    std::fprintf(stderr, "the library function %s cannot be found behind its stand-in\n", name);
+    std::abort();
+  }
+  return reinterpret_cast<Function>(found);
 }
 
 bool failing(LibraryFault fault, const char* message) {
-  if (activeFault != fault) return false;
+  if (currentFault != fault) return false;
   SDL_SetError("%s", message);
   return true;
 }
 }  // namespace
 
-void injectFault(LibraryFault fault) {
-  activeFault = fault;
+ScopedFault::ScopedFault(LibraryFault fault) : previous_(currentFault) {
+  currentFault = fault;
+}
+
+ScopedFault::~ScopedFault() {
+  currentFault = previous_;
+}
+
+LibraryFault activeFault() {
+  return currentFault;
 }
 
 void recordSurfaceFrees(bool on) {

@@ -10,7 +10,20 @@
 // asks for it.
 enum class LibraryFault { none, createSurface, setVideoMode, fontEngine, playMusic, lockSurface };
 
-void injectFault(LibraryFault fault);
+// Makes one library call fail for as long as it lives; the call works again afterwards.
+class ScopedFault {
+ public:
+  explicit ScopedFault(LibraryFault fault);
+  ~ScopedFault();
+  ScopedFault(const ScopedFault&) = delete;
+  ScopedFault& operator=(const ScopedFault&) = delete;
+
+ private:
+  LibraryFault previous_;
+};
+
+// The fault in force now.
+LibraryFault activeFault();
 
 // Surfaces released while recording is on, in order, with their sizes at release.
 struct FreedSurface {

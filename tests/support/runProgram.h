@@ -1,13 +1,22 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct ProgramResult {
   int status;           // exit status, or -1 when the program did not exit normally
+  int signal;           // the signal that ended it, or 0
   std::string errText;  // everything written to the standard error stream
 };
 
-// Runs the intro in `directory` with the headless drivers (plus `environment`, "NAME=value ..."),
-// and returns how it ended and what it wrote to standard error.
-ProgramResult runIntroIn(const std::string& directory, const std::string& environment = "",
-                         const std::string& arguments = "");
+// Runs `program` with `arguments` in `directory`, with the headless drivers plus
+// `environment` ("NAME=value" each), no standard input and standard output discarded. A program
+// still running after 20 seconds is stopped by SIGALRM.
+ProgramResult runProgram(const std::string& directory, const std::string& program,
+                         const std::vector<std::string>& arguments = {},
+                         const std::vector<std::string>& environment = {});
+
+// The intro itself, run the same way.
+ProgramResult runIntroIn(const std::string& directory,
+                         const std::vector<std::string>& environment = {},
+                         const std::vector<std::string>& arguments = {});

@@ -9,19 +9,31 @@
 #include <fstream>
 #include <vector>
 
-#include "app/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 #include "gfx/surface.h"
 
 Uint32 ScriptedClock::now = 0;
 Uint32 ScriptedClock::step = 0;
 int ScriptedClock::reads = 0;
+int ScriptedClock::waits = 0;
 
 void ScriptedClock::install(Uint32 start, Uint32 stepPerRead) {
   now = start;
   step = stepPerRead;
   reads = 0;
   setTickSource(&ScriptedClock::read);
+}
+
+void ScriptedClock::installWaiting(Uint32 start, Uint32 stepPerRead) {
+  install(start, stepPerRead);
+  waits = 0;
+  setTickSource(&ScriptedClock::read, &ScriptedClock::wait);
+}
+
+void ScriptedClock::wait(Uint32 tick) {
+  ++waits;
+  if (static_cast<Sint32>(tick - now) > 0) now = tick;
 }
 
 Uint32 ScriptedClock::read() {
@@ -95,4 +107,12 @@ void TempWorkDir::copyFont(const std::string& name) const {
 
 void TempWorkDir::writeText(const std::string& name, const std::string& text) const {
   std::ofstream(path_ + "/" + name) << text;
+}
+
+bool onCompatLibrary() {
+  return SDL_Linked_Version()->patch >= 50;
+}
+
+std::string unknownDriverText(const std::string& driver) {
+  return onCompatLibrary() ? driver + " not available\n" : "No available video device\n";
 }

@@ -9,8 +9,12 @@ struct ScriptedClock {
   static Uint32 now;
   static Uint32 step;
   static int reads;
+  static int waits;
   static void install(Uint32 start, Uint32 stepPerRead = 0);
+  // As install, with a waiter that moves the clock straight on to the awaited tick.
+  static void installWaiting(Uint32 start, Uint32 stepPerRead);
   static Uint32 read();
+  static void wait(Uint32 tick);
 };
 
 // The intro's windowed video flags.
@@ -43,5 +47,13 @@ class TempWorkDir {
   std::string path_;
 };
 
-// Rows and colours read back from a surface in the display format.
+// A colour as the display surface stores it.
 Uint32 displayColour(Uint8 r, Uint8 g, Uint8 b);
+
+// True when the SDL 1.2 compatibility library over SDL 2 serves this process (it reports 1.2.50
+// or later) rather than the classic library. The two differ in internals the intro never
+// relies on: run-length encoding flags, and the text for an unknown video driver.
+bool onCompatLibrary();
+
+// The library's text when the named video driver does not exist.
+std::string unknownDriverText(const std::string& driver);

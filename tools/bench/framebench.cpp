@@ -6,11 +6,12 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 #include "gfx/surface.h"
-#include "scene/effectState.h"
+#include "scene/ballShow.h"
 #include "scene/introScene.h"
+#include "scene/rasterBars.h"
 
 namespace {
 Uint32 frameTick = 0;
@@ -46,11 +47,14 @@ void scrollerAndFloor(benchmark::State& state) {
   drawFrames(state, 5000);
 }
 void fullChain(benchmark::State& state) {
-  ballShowStarted = true, ballShowBase = 100, ballCount = 250, ballStepTick = 0;
+  auto& show = ballShowState();
+  show.started = true, show.base = 100, show.ballCount = 250, show.stepTick = 0;
   drawFrames(state, 40000);
 }
 void redBallWithBars(benchmark::State& state) {
-  ballShowStarted = true, ballShowBase = 100, rasterBarsOn = 1, rasterBarRows = 130;
+  auto& show = ballShowState();
+  show.started = true, show.base = 100, show.rasterBarsOn = true;
+  rasterBarsState().rows = 130;
   drawFrames(state, 80000);
 }
 void reflectionOnly(benchmark::State& state) {

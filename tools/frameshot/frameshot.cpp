@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
 #include "app/platform.h"
+#include "base/clock.h"
 #include "gfx/surface.h"
 #include "scene/introScene.h"
 #include "tools/png/pngWriter.h"

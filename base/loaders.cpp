@@ -1,11 +1,11 @@
-#include "app/loaders.h"
+#include "base/loaders.h"
 
 #include <SDL_image.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace {
 [[noreturn]] void fatalReport(const char* text, const char* file) {

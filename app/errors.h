@@ -1,5 +1,0 @@
-#pragma once
-
-// The program's only reporting path: one line per message, nothing added.
-void printError(const char* text);
-void printMessage(const char* text);

@@ -1,0 +1,13 @@
+#include "base/errors.h"
+
+#include <cstdio>
+
+void printError(const char* text) {
+  std::fprintf(stderr, "%s\n", text);
+}
+
+// Every message of the program goes to standard error; standard output stays free for data
+// a tool may write there.
+void printMessage(const char* text) {
+  std::fprintf(stderr, "%s\n", text);
+}
