@@ -127,14 +127,14 @@ register_binfmt() {
   # Debian's rule for this interpreter, with F so that the interpreter is found in a chroot too.
   grep -h '^:' "/usr/lib/binfmt.d/qemu-$qemu_name.conf" >"$binfmt/register" 2>/dev/null
 }
-if register_binfmt; then binfmt_ok=1; else binfmt_ok=0; fi
+# ORBITRA_CROSS_BINFMT=no shows what runs on a machine that cannot register it.
+if [ "${ORBITRA_CROSS_BINFMT:-yes}" != no ] && register_binfmt; then binfmt_ok=1; else binfmt_ok=0; fi
 
 # --- build: the native frame tool to compare against, and the whole ARM build -------------
 t=$(date +%s)
 build_ok=1
-if [ ! -f "$native/CMakeCache.txt" ]; then
-  cmake -S . -B "$native" -DBUILD_TESTING=OFF >/dev/null || build_ok=0
-fi
+# The native build is the suite's plain build, configured as tools/run-tests.sh does it.
+cmake --preset plain >/dev/null || build_ok=0
 [ $build_ok = 1 ] && cmake --build "$native" -j$jobs --target "$(basename "$frame_tool")" >/dev/null ||
   build_ok=0
 # The native build's optimisation without its debug information, which changes no generated
@@ -142,7 +142,7 @@ fi
 no_debug_info=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG")
 if [ $build_ok = 1 ]; then
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$triplet.cmake" \
-    -DORBITRA_DEV_ROOT="$devroot" -DBUILD_TESTING=ON "${no_debug_info[@]}" >/dev/null &&
+    -DORBITRA_DEV_ROOT="$devroot" -DBUILD_TESTING=ON -DORBITRA_WERROR=ON "${no_debug_info[@]}" >/dev/null &&
     cmake --build "$build" -j$jobs || build_ok=0
 fi
 if [ $build_ok = 1 ]; then
@@ -158,9 +158,9 @@ fi
 # the script tests.
 reexec_tests() {
   awk '/^TEST(_F)?\(/ { s = $0; sub(/^TEST(_F)?\( */, "", s); split(s, p, /[ ,)]+/); name = p[1] "." p[2] }
-       /EXPECT_(DEATH|EXIT)|ASSERT_(DEATH|EXIT)|runIntroIn|runProgram\(/ && name { print name; name = "" }' \
+       /EXPECT_(DEATH|EXIT)|ASSERT_(DEATH|EXIT)|runIntroIn/ && name { print name; name = "" }' \
     tests/*.cpp
-  for script in tests/*.sh; do basename "$script" .sh; done
+  grep -l '"$program"' tests/*.sh | xargs -n1 basename | sed 's/\.sh$//'
 }
 t=$(date +%s)
 # The golden frames are left to the frame check below, which compares the same frames with the
@@ -170,8 +170,8 @@ if [ $binfmt_ok = 1 ]; then
   skipped_note="binfmt_misc registered; golden_frames left to the frame check"
 else
   mapfile -t -O 1 skipped < <(reexec_tests)
-  skipped_note="binfmt_misc unavailable, skipped: ${skipped[*]}"
-  echo "Skipped under emulation ($skipped_note)"
+  echo "binfmt_misc unavailable; skipped, as they start ARM programs themselves: ${skipped[*]:1}"
+  skipped_note="binfmt_misc unavailable: $((${#skipped[@]} - 1)) tests skipped (named above)"
 fi
 exclude=(-E "^($(IFS='|'; echo "${skipped[*]}"))\$")
 # The frame check runs beside the suite: most of the suite's time is spent starting
