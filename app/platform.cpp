@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "base/errors.h"
 #include "gfx/surface.h"
@@ -19,7 +21,37 @@ bool reportFailure() {
   printError(SDL_GetError());
   return false;
 }
+
+bool userSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
+// Drivers that stand in when there is no display: they draw as text into the terminal, or
+// nowhere at all. Nobody watches the intro there unless they asked for it by name.
+bool isStandInDriver(const char* name) {
+  return std::strcmp(name, "aalib") == 0 || std::strcmp(name, "caca") == 0 ||
+         std::strcmp(name, "offscreen") == 0;
+}
+
+// On the compatibility library: crisp whole-pixel scaling, as big as the desktop allows.
+// A user's own settings always win; the classic library ignores these names.
+void chooseWindowScaling(int height) {
+  if (!userSet("SDL12COMPAT_SCALE_METHOD")) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 1);
+  if (!userSet("SDL12COMPAT_WINDOW_SCALING")) {
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    const int factor = windowScaleFor(info != nullptr ? info->current_h : 0, height);
+    setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(factor).c_str(), 1);
+  }
+}
 }  // namespace
+
+int windowScaleFor(int desktopHeight, int height) {
+  // Room for a title bar and panels: 120 lines beside the picture.
+  if (desktopHeight <= 0 || height <= 0) return 1;
+  const int factor = (desktopHeight - 120) / height;
+  return factor > 1 ? factor : 1;
+}
 
 bool initPlatform(const char* caption, int width, int height, int bpp, int fps, Uint32 flags) {
   // Recorded before the library is touched, so they hold even when start-up fails.
@@ -28,7 +60,18 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
   screenBpp = bpp;
   targetFps = fps;
 
+  const bool driverNamed = userSet("SDL_VIDEODRIVER");
+  // Should the library fall back to its text-terminal driver, it stays silent until refused.
+  if (!driverNamed) setenv("CACA_DRIVER", "null", 0);
   if (SDL_Init(SDL_INIT_EVERYTHING) == -1) return reportFailure();
+  char driver[32] = "";
+  if (!driverNamed && SDL_VideoDriverName(driver, sizeof driver) != nullptr &&
+      isStandInDriver(driver)) {
+    SDL_Quit();
+    SDL_SetError("No available video device");
+    return reportFailure();
+  }
+  chooseWindowScaling(height);
   screen = SDL_SetVideoMode(screenWidth, screenHeight, screenBpp, flags);
   if (screen == nullptr) return reportFailure();
   if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) == -1) return reportFailure();
@@ -62,7 +105,7 @@ SDL_Joystick* openJoystick() {
   SDL_Joystick* joystick = SDL_JoystickOpen(0);
   if (joystick == nullptr) {
     printError("Couldn't open joystick");
-    std::exit(1);
+    endRun(1);
   }
   return joystick;
 }

@@ -1,6 +1,7 @@
 #include "base/errors.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 void printError(const char* text) {
   std::fprintf(stderr, "%s\n", text);
@@ -10,4 +11,9 @@ void printError(const char* text) {
 // a tool may write there.
 void printMessage(const char* text) {
   std::fprintf(stderr, "%s\n", text);
+}
+
+void endRun(int status) {
+  std::fflush(nullptr);
+  std::_Exit(status);
 }

@@ -5,17 +5,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/assetFiles.h"
 #include "base/errors.h"
 
 namespace {
 [[noreturn]] void fatalReport(const char* text, const char* file) {
   printError((std::string(text) + file).c_str());
-  std::exit(1);
+  endRun(1);
 }
 
 // Every caller uses the image at once, so a failed conversion ends the run like a missing file.
 SDL_Surface* loadDisplayFormat(const char* file) {
-  SDL_Surface* loaded = IMG_Load(file);
+  SDL_Surface* loaded = IMG_Load(assetFile(file).c_str());
   if (loaded == nullptr) fatalReport("Image load error!  File: ", file);
   SDL_Surface* converted = SDL_DisplayFormat(loaded);
   SDL_FreeSurface(loaded);
@@ -25,19 +26,19 @@ SDL_Surface* loadDisplayFormat(const char* file) {
 }  // namespace
 
 TTF_Font* loadFont(const char* file, int size) {
-  TTF_Font* font = TTF_OpenFont(file, size);
+  TTF_Font* font = TTF_OpenFont(assetFile(file).c_str(), size);
   if (font == nullptr) fatalReport("Font load failed! : ", file);
   return font;
 }
 
 Mix_Music* loadMusic(const char* file) {
-  Mix_Music* music = Mix_LoadMUS(file);
+  Mix_Music* music = Mix_LoadMUS(assetFile(file).c_str());
   if (music == nullptr) fatalReport("Music load error! File: ", file);
   return music;
 }
 
 Mix_Chunk* loadSound(const char* file) {
-  Mix_Chunk* sound = Mix_LoadWAV_RW(SDL_RWFromFile(file, "rb"), 1);
+  Mix_Chunk* sound = Mix_LoadWAV_RW(SDL_RWFromFile(assetFile(file).c_str(), "rb"), 1);
   if (sound == nullptr) fatalReport("Soundfx load error! File: ", file);
   return sound;
 }

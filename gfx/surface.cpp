@@ -23,7 +23,7 @@ void lockSurface(SDL_Surface* surface) {
   if (!mustLock(surface)) return;
   if (SDL_LockSurface(surface) >= 0) return;
   printError(SDL_GetError());
-  std::exit(1);
+  endRun(1);
 }
 
 void unlockSurface(SDL_Surface* surface) {

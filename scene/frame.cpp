@@ -5,6 +5,7 @@
 #include "scene/introScene.h"
 #include "scene/logoAndLights.h"
 #include "scene/rasterBars.h"
+#include "scene/scroller.h"
 
 // Back to front. The two thresholds read the clock themselves, apart from the effects.
 void IntroScene::drawFrame(SDL_Surface* target) {
@@ -23,4 +24,5 @@ void IntroScene::resetEffects() {
   resetRasterBars();
   resetLights();
   resetCurtain();
+  resetScroller();
 }

@@ -13,7 +13,7 @@ SDL_Surface* createWorkSurface() {
   if (surface == nullptr) {
     // The effects draw into these every frame; without them there is nothing to show.
     printError(SDL_GetError());
-    std::exit(1);
+    endRun(1);
   }
   return surface;
 }
@@ -29,7 +29,7 @@ IntroScene::IntroScene() {
   SDL_SetColorKey(scrollerSurface, SDL_SRCCOLORKEY | SDL_RLEACCEL,
                   SDL_MapRGB(scrollerSurface->format, 0, 0, 0));
   setSurfaceAlpha(reflectionSurface, 125);
-  scrollFont = loadFont("res/bigFont.ttf", 18);
+  scrollFont = loadFont(scrollFontFile, 18);
   logoSurface = loadImage("res/logo.dat");
   greenBallSurface = loadImageKeyed("res/gsball.dat", 255, 0, 255);
   redBallSurface = loadImageKeyed("res/rball.dat", 255, 0, 255);

@@ -12,6 +12,7 @@ class IntroScene {
   static constexpr int tableSize = 15000;
   static constexpr int stripCount = 32;
   static constexpr int lightCellCount = 84;
+  static constexpr const char* scrollFontFile = "res/bigFont.ttf";
 
   IntroScene();
   ~IntroScene();
@@ -27,6 +28,7 @@ class IntroScene {
   void drawRasterBars(SDL_Surface* target);
   void drawLogoAndLights(SDL_Surface* target);
   void drawScroller(SDL_Surface* target);
+  void checkFirstRender(SDL_Surface* text);
   void drawFloor(SDL_Surface* target);
   void captureReflection(SDL_Surface* source, SDL_Surface* reflection);
   void drawOpeningCurtain(SDL_Surface* target);

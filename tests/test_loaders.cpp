@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/assetFiles.h"
 #include "base/errors.h"
 #include "base/loaders.h"
 #include "gfx/surface.h"
@@ -45,6 +47,17 @@ TEST_F(LoadingOrder, EachMissingImageIsReportedWithTwoBlanks) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.errText, "Image load error!  File: res/" + images[present] + "\n");
     writeImages({images[present]});
+  }
+}
+
+TEST_F(LoadingOrder, AFailedLoadEndsCleanlyEveryTime) {
+  // With audio running, ending must not crash on the way out, however the threads fall.
+  writeMusic();
+  writeFont();
+  for (int run = 0; run < 20; ++run) {
+    const ProgramResult result = runIntroIn(dir.path());
+    ASSERT_EQ(result.signal, 0) << "run " << run;
+    ASSERT_EQ(result.status, 1) << "run " << run;
   }
 }
 
@@ -177,4 +190,23 @@ TEST(Messages, BothLineWritersUseStandardError) {
   printMessage("second");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "first\nsecond\n");
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+}
+
+TEST(AssetLookup, FromADirectoryWithoutResTheBuildTreesFilesServe) {
+  // An empty working directory: the program finds the files it was built with, loads them
+  // all without a word and is still drawing when stopped.
+  char pattern[] = "/tmp/orbitra-empty-XXXXXX";
+  const std::string empty = mkdtemp(pattern);
+  const ProgramResult result = runIntroIn(empty, {}, {}, 3);
+  std::filesystem::remove(empty);
+  EXPECT_TRUE(result.timedOut);
+  EXPECT_EQ(result.errText, "");
+}
+
+TEST(AssetLookup, AResFolderInTheWorkingDirectoryWins) {
+  TempWorkDir dir;  // has an empty res/
+  EXPECT_EQ(assetFile("res/zak.dat"), "res/zak.dat");
+  std::filesystem::remove("res");
+  EXPECT_EQ(assetFile("res/zak.dat"), std::string(ORBITRA_SOURCE_DIR) + "/res/zak.dat");
+  EXPECT_EQ(assetFile("/elsewhere/x.dat"), "/elsewhere/x.dat");
 }

@@ -9,6 +9,7 @@
 #include "app/platform.h"
 #include "gfx/surface.h"
 #include "support/libraryFaults.h"
+#include "support/runProgram.h"
 #include "support/testPlatform.h"
 
 using ::testing::internal::CaptureStderr;
@@ -101,4 +102,25 @@ TEST(Platform, ShutdownHandsTheDisplaySurfaceToTheLibrarysFreeFirst) {
   ASSERT_FALSE(freed.empty());
   EXPECT_EQ(freed.front().surface, display);
   EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+}
+
+TEST(Platform, WindowScaleLeavesRoomForTheDesktopsPanels) {
+  EXPECT_EQ(windowScaleFor(1080, 240), 4);
+  EXPECT_EQ(windowScaleFor(1440, 240), 5);
+  EXPECT_EQ(windowScaleFor(2160, 240), 8);
+  EXPECT_EQ(windowScaleFor(768, 240), 2);
+  EXPECT_EQ(windowScaleFor(1079, 240), 3);  // 4 x 240 + 120 would not fit
+  EXPECT_EQ(windowScaleFor(0, 240), 1);     // unknown
+  EXPECT_EQ(windowScaleFor(300, 240), 1);
+}
+
+TEST(Platform, WithoutADisplayTheIntroEndsWithOneLine) {
+  // No X server, no Wayland, no driver named: the library must not fall back to drawing text
+  // into the terminal or nowhere at all.
+  TempWorkDir dir;
+  const ProgramResult result = runIntroIn(
+      dir.path(),
+      {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR=" + dir.path()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errText, "No available video device\n");
 }

@@ -1,6 +1,7 @@
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -114,5 +115,33 @@ TEST_F(Scroller, SlicesStayWithinTheirWobbleAroundRowOneFiftyFive) {
         ++lit;
       }
   EXPECT_GT(lit, 100);
+  SDL_FreeSurface(target);
+}
+
+TEST(ScrollerFont, ADamagedFontIsReportedOnceAndTheRunGoesOn) {
+  startPlatform();
+  TempWorkDir dir;
+  writeSceneAssets(dir);
+  // The first tenth of the font still opens, but every glyph comes out empty.
+  const auto size = std::filesystem::file_size("res/bigFont.ttf");
+  std::filesystem::resize_file("res/bigFont.ttf", size / 10);
+  IntroScene scene;
+  scene.resetEffects();
+  SDL_Surface* target = makeSurface(320, 240);
+  ::testing::internal::CaptureStderr();
+  for (Uint32 tick : {1000u, 1020u, 9000u}) {
+    ScriptedClock::install(tick);
+    scene.drawScroller(target);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Font render failed! : res/bigFont.ttf\n");
+  SDL_FreeSurface(target);
+}
+
+TEST_F(Scroller, AWorkingFontSaysNothing) {
+  SDL_Surface* target = makeSurface(320, 240);
+  ::testing::internal::CaptureStderr();
+  ScriptedClock::install(1000);
+  scene->drawScroller(target);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   SDL_FreeSurface(target);
 }

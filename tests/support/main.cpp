@@ -1,3 +1,5 @@
+#include <SDL.h>
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,5 +12,10 @@ int main(int argc, char** argv) {
   // running leaves a child that the leak checker cannot inspect.
   ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  // Tests leave the library up. Its audio thread is stopped before the process ends: on the
+  // compatibility library the exit handlers would unload SDL 2 underneath it.
+  if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_CloseAudio();
+  SDL_Quit();
+  return result;
 }

@@ -1,6 +1,7 @@
 #include "support/runProgram.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,7 +20,10 @@ namespace {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   for (const std::string& setting : environment) {
     const size_t equals = setting.find('=');
-    if (equals == std::string::npos) _exit(126);
+    if (equals == std::string::npos) {
+      unsetenv(setting.c_str());
+      continue;
+    }
     setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
   }
   const int in = open("/dev/null", O_RDONLY);
@@ -27,7 +31,6 @@ namespace {
   const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (in < 0 || out < 0 || err < 0) _exit(126);
   dup2(in, 0), dup2(out, 1), dup2(err, 2);
-  alarm(20);
   execv(argv[0], argv.data());
   _exit(127);
 }
@@ -35,7 +38,7 @@ namespace {
 
 ProgramResult runProgram(const std::string& directory, const std::string& program,
                          const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment) {
+                         const std::vector<std::string>& environment, unsigned seconds) {
   char errPattern[] = "/tmp/orbitra-stderr-XXXXXX";
   const int errHandle = mkstemp(errPattern);
   if (errHandle >= 0) close(errHandle);
@@ -47,12 +50,23 @@ ProgramResult runProgram(const std::string& directory, const std::string& progra
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
-  ProgramResult result{-1, 0, ""};
+  ProgramResult result{-1, 0, false, ""};
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child == 0) startChild(directory, errFile, argv, environment);
   int raw = 0;
-  if (child > 0 && waitpid(child, &raw, 0) == child) {
+  // Polled, so that a program still running when its time is up is stopped for certain.
+  bool ended = false;
+  for (unsigned waited = 0; child > 0 && !ended && waited < seconds * 100; ++waited) {
+    ended = waitpid(child, &raw, WNOHANG) == child;
+    if (!ended) usleep(10000);
+  }
+  if (child > 0 && !ended) {
+    result.timedOut = true;
+    kill(child, SIGKILL);
+    ended = waitpid(child, &raw, 0) == child;
+  }
+  if (ended) {
     if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
     if (WIFSIGNALED(raw)) result.signal = WTERMSIG(raw);
   }
@@ -64,6 +78,6 @@ ProgramResult runProgram(const std::string& directory, const std::string& progra
 }
 
 ProgramResult runIntroIn(const std::string& directory, const std::vector<std::string>& environment,
-                         const std::vector<std::string>& arguments) {
-  return runProgram(directory, ORBITRA_BINARY, arguments, environment);
+                         const std::vector<std::string>& arguments, unsigned seconds) {
+  return runProgram(directory, ORBITRA_BINARY, arguments, environment, seconds);
 }

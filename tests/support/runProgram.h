@@ -6,17 +6,18 @@
 struct ProgramResult {
   int status;           // exit status, or -1 when the program did not exit normally
   int signal;           // the signal that ended it, or 0
+  bool timedOut;        // still running when its time was up, and then killed
   std::string errText;  // everything written to the standard error stream
 };
 
 // Runs `program` with `arguments` in `directory`, with the headless drivers plus
-// `environment` ("NAME=value" each), no standard input and standard output discarded. A program
-// still running after 20 seconds is stopped by SIGALRM.
+// `environment` ("NAME=value" each; a bare "NAME" removes it), no standard input and standard
+// output discarded. A program still running after `seconds` is killed.
 ProgramResult runProgram(const std::string& directory, const std::string& program,
                          const std::vector<std::string>& arguments = {},
-                         const std::vector<std::string>& environment = {});
+                         const std::vector<std::string>& environment = {}, unsigned seconds = 20);
 
 // The intro itself, run the same way.
 ProgramResult runIntroIn(const std::string& directory,
                          const std::vector<std::string>& environment = {},
-                         const std::vector<std::string>& arguments = {});
+                         const std::vector<std::string>& arguments = {}, unsigned seconds = 20);

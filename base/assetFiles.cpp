@@ -1,0 +1,37 @@
+#include "base/assetFiles.h"
+
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+bool isDirectory(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string programDirectory() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "";
+  const std::string program(path, static_cast<size_t>(length));
+  return program.substr(0, program.rfind('/'));
+}
+
+// Decided afresh each time: a working directory can change between two loads.
+std::string dataRoot() {
+  if (isDirectory("res")) return "";
+  const std::string beside = programDirectory();
+  if (!beside.empty()) {
+    const std::string installed = beside + "/" ORBITRA_INSTALLED_DATA_DIR;
+    if (isDirectory(installed + "/res")) return installed + "/";
+  }
+  if (isDirectory(ORBITRA_SOURCE_DATA_DIR "/res")) return ORBITRA_SOURCE_DATA_DIR "/";
+  return "";
+}
+}  // namespace
+
+std::string assetFile(const char* name) {
+  if (name[0] == '/') return name;
+  return dataRoot() + name;
+}
