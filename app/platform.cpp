@@ -35,9 +35,13 @@ bool isStandInDriver(const char* name) {
 }
 
 // On the compatibility library: crisp whole-pixel scaling, as big as the desktop allows.
-// A user's own settings always win; the classic library ignores these names.
-void chooseWindowScaling(int height) {
+// A user's own settings always win; the classic library ignores these names. The method is
+// read when the library starts, the factor when the video mode is set.
+void chooseScaleMethod() {
   if (!userSet("SDL12COMPAT_SCALE_METHOD")) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 1);
+}
+
+void chooseWindowScaling(int height) {
   if (!userSet("SDL12COMPAT_WINDOW_SCALING")) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     const int factor = windowScaleFor(info != nullptr ? info->current_h : 0, height);
@@ -63,6 +67,7 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
   const bool driverNamed = userSet("SDL_VIDEODRIVER");
   // Should the library fall back to its text-terminal driver, it stays silent until refused.
   if (!driverNamed) setenv("CACA_DRIVER", "null", 0);
+  chooseScaleMethod();
   if (SDL_Init(SDL_INIT_EVERYTHING) == -1) return reportFailure();
   char driver[32] = "";
   if (!driverNamed && SDL_VideoDriverName(driver, sizeof driver) != nullptr &&

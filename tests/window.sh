@@ -1,54 +1,95 @@
 #!/usr/bin/env bash
-# The real window: start the intro under a virtual X server, check its size and caption, look
-# at what it shows, send Escape and expect a clean end.
-# Arguments: the program, the repository root (where res/ lives).
+# The real window on a 1920x1080 desktop with a window manager: its size and caption, its
+# pixels against the frame tool's frame for the same tick (the clock held still by the probe),
+# full screen, the user's own scaling, and Escape ending the run with status 0. On the classic
+# library, which cannot scale, the window is the plain 320x240 picture.
+# Arguments: the program, the repository root, the probe shim, the comparer, the frame tool.
 set -u
-program=$1
-root=$2
+program=$1 root=$2 probe=$3 compare=$4 frametool=$5
 work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+pids=()
+trap 'kill -KILL "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
 
 display=":$((90 + RANDOM % 500))"
-Xvfb "$display" -screen 0 640x480x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb=$!
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+pids+=($!)
 export DISPLAY=$display
-fail() { echo "FAIL: $*"; [ -n "${intro:-}" ] && kill "$intro" 2>/dev/null; exit 1; }
-
 ready=""
 for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && ready=1 && break; sleep 0.1; done
 [ -n "$ready" ] || fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
 
+if ldd "$program" | grep -q 'sdl12-compat/libSDL'; then library=compat; else library=classic; fi
 cd "$root" || fail "no repository root"
-SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 "$program" 2>"$work/stderr" &
-intro=$!
-
 caption=".:Orbitra by Kalvaren:. 7.7.2007"
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name "^${caption//./\\.}\$" 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  kill -0 "$intro" 2>/dev/null || fail "the intro ended early: $(cat "$work/stderr")"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window with the caption appeared"
+# The probe goes into a program that may be built with AddressSanitizer.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0"
+export SDL_AUDIODRIVER=dummy
+unset SDL_VIDEODRIVER SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD
 
-info=$(xwininfo -id "$window")
-width=$(awk '/Width:/ {print $2}' <<<"$info")
-height=$(awk '/Height:/ {print $2}' <<<"$info")
-[ "$width" = 320 ] && [ "$height" = 240 ] || fail "window is ${width}x${height}, not 320x240"
+# Starts the intro with the given environment and arguments; sets $intro and $window.
+start() {
+  env "$@" "$program" ${args:-} 2>"$work/stderr" &
+  intro=$!
+  pids+=("$intro")
+  window=""
+  for _ in $(seq 100); do
+    window=$(xdotool search --name "^${caption//./\\.}\$" 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    kill -0 "$intro" 2>/dev/null || fail "the intro ended early: $(cat "$work/stderr")"
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "no window with the caption appeared"
+}
+size() { xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+# A held clock means no drawing pass reads the quit event that SIGTERM makes: kill outright.
+stop() { kill -KILL "$intro" 2>/dev/null; wait "$intro" 2>/dev/null; }
+
+# At 5000 ms the picture does not change from frame to frame: no curtain or balls yet, the
+# trails stand still (their speed is 0 there), the background has not moved.
+"$frametool" "$work" 5000 20 5000 >/dev/null 2>&1 || fail "the frame tool failed"
+frame=$work/frame-5000.png
+
+if [ $library = compat ]; then scale=4; else scale=1; fi
+start LD_PRELOAD="$probe" ORBITRA_PROBE_TICK=5000
+[ "$(size)" = "$((320 * scale))x$((240 * scale))" ] || fail "window is $(size) on $library"
 [ "$(xdotool getwindowname "$window")" = "$caption" ] || fail "caption differs"
+sleep 2
+import -window "$window" "$work/window.png" || fail "no screenshot"
+[ -n "${ORBITRA_SCREENSHOTS:-}" ] && cp "$work/window.png" "$ORBITRA_SCREENSHOTS/window-$library.png"
+"$compare" "$work/window.png" "$frame" 0 0 $((320 * scale)) $((240 * scale)) every ||
+  fail "the window is not the frame scaled ${scale}x"
+stop
 
-# Past the curtain the picture must show something besides black.
-sleep 4
-import -window "$window" "$work/shot.png" || fail "no screenshot"
-[ -n "${ORBITRA_SCREENSHOT:-}" ] && cp "$work/shot.png" "$ORBITRA_SCREENSHOT"
-colours=$(convert "$work/shot.png" -format '%k' info:)
-[ "$colours" -gt 16 ] || fail "the window shows only $colours colours"
+if [ $library = compat ]; then
+  start SDL12COMPAT_WINDOW_SCALING=2
+  [ "$(size)" = "640x480" ] || fail "the user's own scaling gave $(size)"
+  stop
 
+  args=f start LD_PRELOAD="$probe" ORBITRA_PROBE_TICK=5000
+  sleep 2
+  import -window root "$work/full.png" || fail "no screenshot of the screen"
+  [ -n "${ORBITRA_SCREENSHOTS:-}" ] && cp "$work/full.png" "$ORBITRA_SCREENSHOTS/fullscreen.png"
+  # 4:3 in the middle of 16:9: 1440x1080 from column 240, black bars beside it.
+  "$compare" "$work/full.png" "$frame" 240 0 1440 1080 centres ||
+    fail "full screen is not the letterboxed picture"
+  stop
+fi
+
+# A real run of a dozen seconds keeps the limiter's pace, just under 51 frames a second.
+start LD_PRELOAD="$probe" ORBITRA_PROBE_REPORT="$work/probe.txt"
+sleep 12
 xdotool key --window "$window" Escape
 for _ in $(seq 100); do kill -0 "$intro" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$intro" 2>/dev/null && fail "Escape did not end the intro"
 wait "$intro"
 status=$?
 [ "$status" = 0 ] || fail "exit status $status: $(cat "$work/stderr")"
-echo "window ${width}x${height}, caption ok, $colours colours shown, Escape ended with status 0"
+read -r _ frames _ seconds _ cpu _ steady <"$work/probe.txt" || fail "no probe report"
+awk -v r="$steady" 'BEGIN { exit !(r >= 49 && r <= 52) }' ||
+  fail "$steady frames a second ($frames in $seconds s)"
+echo "window ${scale}x on the $library library, pixels match, $steady frames a second" \
+  "($frames frames, $cpu s of processor in $seconds s), Escape ended with status 0"

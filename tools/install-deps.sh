@@ -3,10 +3,13 @@
 # Usage: tools/install-deps.sh run|test
 set -euo pipefail
 
+# libsdl1.2-compat is the run-time library only: its -dev package would replace the classic
+# library's for every program.
 packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
-  libsdl-ttf2.0-dev libpng-dev)
+  libsdl-ttf2.0-dev libpng-dev libsdl1.2-compat)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format)
+  packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format
+    openbox libfreetype-dev dpkg-dev)
 fi
 
 # Only this machine's own architecture counts: an arm64 copy of a -dev package installed for

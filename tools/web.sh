@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# The intro in a web browser.
+#   tools/web.sh build        installs what it needs and builds the site into build-web/site
+#   tools/web.sh serve [port] builds, then serves the site on http://127.0.0.1:<port>/ (8080)
+#   tools/web.sh test         builds, then checks the page in headless Chromium against the
+#                             desktop frame tool, frame for frame
+# The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
+# packages, built with Emscripten) are cached outside the work tree, keyed by their versions,
+# so only the first build on a machine compiles them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+# The desktop command whose hash list the browser's must equal; it is given
+# <end-ms> <every-ms> <jump ticks...> and prints "<tick> <hash>" lines and an "all <hash>" line.
+NATIVE_HASHES=${NATIVE_HASHES:-"build/tools/frameshot/frameshot --hashes"}
+# The golden frames: every frame 20 ms apart over three minutes, and frames past the clock's wraps.
+FRAME_ARGS=(180000 250 330890 655360 858993459)
+PUPPETEER=puppeteer-core@24.43.1
+
+build_dir=$root/build-web
+site=$build_dir/site
+if [ -n "${ORBITRA_WEB_CACHE:-}" ]; then
+  cache=$ORBITRA_WEB_CACHE
+elif [ -w /var/cache ]; then
+  cache=/var/cache/orbitra-web
+else
+  cache=${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-web
+fi
+export NODE_PATH=/usr/share/nodejs  # emcc's own scripts need Debian's node modules
+say() { echo "web: $*" >&2; }
+
+install_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    say "missing Debian packages: ${missing[*]}; run as root, or: sudo apt-get install ${missing[*]}"
+    exit 1
+  fi
+  say "installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The libraries come from Debian's source packages: make sure apt knows where they are.
+ensure_sources() {
+  if apt-get source --print-uris -qq zlib 2>/dev/null | grep -q '\.dsc'; then return 0; fi
+  if [ "$(id -u)" -ne 0 ]; then
+    say "apt knows no source packages for the release; add deb-src lines (as root), run again"
+    exit 1
+  fi
+  if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    say "adding deb-src lines for bookworm"
+    cat >/etc/apt/sources.list.d/orbitra-web-src.sources <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  fi
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
+}
+
+build_libraries() {
+  # The key: the exact source package versions, the compiler and the build's own files.
+  local key
+  key=$({
+    apt-get source --print-uris -qq libsdl1.2 sdl-mixer1.2 libmikmod freetype libpng1.6 zlib |
+      grep -o "[^/' ]*\.dsc" | sort
+    emcc --version | head -n1
+    cat web/deps/build-libs.sh web/deps/CMakeLists.txt web/deps/*/*.h
+  } | sha256sum | cut -c1-16)
+  libs=$cache/libs-$key
+  if [ -f "$libs/lib/libSDL.a" ]; then
+    say "libraries from the cache ($libs)"
+    return 0
+  fi
+  say "building the libraries into $libs (a few minutes, once per machine)"
+  mkdir -p "$cache"
+  web/deps/build-libs.sh "$libs"
+}
+
+build_site() {
+  install_packages emscripten dpkg-dev cmake make
+  command -v node >/dev/null || install_packages nodejs
+  ensure_sources
+  build_libraries
+  mkdir -p "$build_dir"
+  emcmake cmake -S web/browser -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
+    -DLIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
+    { cat "$build_dir/configure.log" >&2; exit 1; }
+  cmake --build "$build_dir" -j2 >"$build_dir/build.log" 2>&1 ||
+    { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
+  local raw=0 packed=0 file
+  for file in "$site"/*; do
+    raw=$((raw + $(stat -c %s "$file")))
+    packed=$((packed + $(gzip -9c "$file" | wc -c)))
+  done
+  say "site built in $site: $((raw / 1024)) KiB, $((packed / 1024)) KiB compressed (gzip -9)"
+}
+
+native_hashes() {
+  local tool=${NATIVE_HASHES%% *}
+  say "building the desktop frame tool (${tool})"
+  tools/install-deps.sh run
+  [ -f build/CMakeCache.txt ] || cmake --preset plain >/dev/null
+  cmake --build build -j2 --target "$(basename "$tool")" >/dev/null
+  $NATIVE_HASHES "${FRAME_ARGS[@]}"
+}
+
+run_test() {
+  build_site
+  install_packages chromium
+  command -v npm >/dev/null || install_packages npm
+  if [ ! -f "$cache/node/node_modules/puppeteer-core/package.json" ]; then
+    say "installing $PUPPETEER"
+    mkdir -p "$cache/node"
+    # The browser is Debian's: puppeteer must not fetch one of its own.
+    PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix "$cache/node" --no-audit --no-fund \
+      --loglevel=error "$PUPPETEER" >&2
+  fi
+  local expected=$build_dir/native-hashes.txt
+  native_hashes >"$expected"
+  ORBITRA_WEB_MODULES=$cache/node/node_modules node tests/web/browser-test.mjs \
+    --site "$site" --expected "$expected" --frames "${FRAME_ARGS[*]}" --out "$build_dir"
+}
+
+case "${1:-}" in
+  build) build_site ;;
+  serve)
+    build_site
+    exec node web/serve.mjs "$site" "${2:-8080}"
+    ;;
+  test) run_test ;;
+  *)
+    echo "usage: tools/web.sh build|serve [port]|test" >&2
+    exit 2
+    ;;
+esac
