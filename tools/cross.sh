@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the intro for an ARM Linux architecture with Debian's cross toolchain, runs the test
 # suite under qemu-user and checks that the ARM build draws exactly the frames the x86-64 build
-# draws. Installs what it needs when missing (Debian packages, as root); run again, it installs
-# nothing.
+# draws, then makes the Debian package. Installs what it needs when missing (Debian packages,
+# as root); run again, it installs nothing.
 # Usage: tools/cross.sh arm64|armhf
+#   ORBITRA_CROSS_CHROOT=yes  also installs the package in a Debian system of the architecture
+#                             (debootstrap, kept in /var/tmp) and starts it there
+#   ORBITRA_CROSS_BINFMT=no   runs the suite as on a machine where binfmt_misc is unavailable
 set -uo pipefail
 exec 1>&2
 cd "$(dirname "$0")/.." || exit 1
@@ -127,7 +130,6 @@ register_binfmt() {
   # Debian's rule for this interpreter, with F so that the interpreter is found in a chroot too.
   grep -h '^:' "/usr/lib/binfmt.d/qemu-$qemu_name.conf" >"$binfmt/register" 2>/dev/null
 }
-# ORBITRA_CROSS_BINFMT=no shows what runs on a machine that cannot register it.
 if [ "${ORBITRA_CROSS_BINFMT:-yes}" != no ] && register_binfmt; then binfmt_ok=1; else binfmt_ok=0; fi
 
 # --- build: the native frame tool to compare against, and the whole ARM build -------------
@@ -199,6 +201,35 @@ if tests/cross/framecheck_test.sh "$root" && [ $frame_status -eq 0 ]; then
   record frames ok "$t_frames" "$(tail -1 "$frame_log")"
 else
   record frames FAILED "$t_frames" "$(tail -1 "$frame_log")"
+fi
+
+# --- Debian package, from the project's CPack set-up ------------------------------------------
+if [ -f "$build/CPackConfig.cmake" ]; then
+  t=$(date +%s)
+  rm -f "$build"/orbitra_*.deb
+  # dpkg-shlibdeps reads the dependencies off the target's installed libraries.
+  if (cd "$build" && DEB_HOST_ARCH=$arch cpack -G DEB >"$build/cpack.log" 2>&1) &&
+    deb=$(ls "$build"/orbitra_*_"$arch".deb 2>/dev/null) &&
+    [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] &&
+    dpkg-deb -f "$deb" Depends | grep -q libsdl1.2debian; then
+    echo "$(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
+    if [ "${ORBITRA_CROSS_CHROOT:-no}" = yes ]; then
+      record package ok "$t" "$(basename "$deb")"
+      t=$(date +%s)
+      log=$build/chroot.log
+      tests/cross/chroot-install.sh "$arch" "$deb" 2>&1 | tee "$log"
+      if [ "${PIPESTATUS[0]}" -eq 0 ]; then
+        record install-test ok "$t" "$(tail -1 "$log")"
+      else
+        record install-test FAILED "$t" "$(tail -1 "$log")"
+      fi
+    else
+      record package ok "$t" "$(basename "$deb"); install in a $arch chroot with ORBITRA_CROSS_CHROOT=yes"
+    fi
+  else
+    cat "$build/cpack.log"
+    record package FAILED "$t" "no $arch package with its dependencies"
+  fi
 fi
 
 summary
