@@ -40,18 +40,21 @@ bool drainEvents() {
   return quit;
 }
 
+FramePass runFramePass(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
+  meanFps = measureFps(frameCount, ticks(), meanFps);
+  if (getTargetFps() < meanFps) return FramePass::held;
+  SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
+  const bool quit = drainEvents();
+  drawFrame(display);
+  SDL_Flip(display);
+  ++frameCount;
+  return quit ? FramePass::quit : FramePass::drawn;
+}
+
 void runFrameLoop(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
-  bool quit = false;
-  while (!quit) {
-    meanFps = measureFps(frameCount, ticks(), meanFps);
-    if (getTargetFps() < meanFps) {
-      waitUntil(nextFrameTick(frameCount, getTargetFps()));
-      continue;
-    }
-    SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
-    if (drainEvents()) quit = true;
-    drawFrame(display);
-    SDL_Flip(display);
-    ++frameCount;
+  for (;;) {
+    const FramePass pass = runFramePass(display, drawFrame);
+    if (pass == FramePass::quit) return;
+    if (pass == FramePass::held) waitUntil(nextFrameTick(frameCount, getTargetFps()));
   }
 }

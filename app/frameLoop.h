@@ -23,7 +23,13 @@ bool isQuitEvent(const SDL_Event& event);
 // Reads every pending event; true when any of them asks to quit.
 bool drainEvents();
 
-// Limit, clear, read events, draw, flip, count; the frame in which quit is read is still
+// One pass of the loop: measure the mean rate; when it is above the target, nothing else
+// (held); otherwise clear, read every pending event, draw, flip and count (drawn, or quit when
+// a quit request was among the events).
+enum class FramePass { held, drawn, quit };
+FramePass runFramePass(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame);
+
+// Passes until quit: limit, clear, read events, draw, flip, count; the frame in which quit is read is still
 // drawn and flipped. A frame is drawn whenever the mean rate since the clock started is at
 // most the target; while it is above, the loop sleeps until the tick at which the next frame
 // becomes due, then measures again. Events are read only in drawing passes.

@@ -50,7 +50,7 @@ stop() { kill -KILL "$intro" 2>/dev/null; wait "$intro" 2>/dev/null; }
 
 # At 5000 ms the picture does not change from frame to frame: no curtain or balls yet, the
 # trails stand still (their speed is 0 there), the background has not moved.
-"$frametool" "$work" 5000 20 5000 >/dev/null 2>&1 || fail "the frame tool failed"
+"$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
 frame=$work/frame-5000.png
 
 if [ $library = compat ]; then scale=4; else scale=1; fi

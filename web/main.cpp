@@ -67,23 +67,14 @@ void finish(int status) {
   page_intro_ended(status);
 }
 
-enum class Pass { held, drawn, quit };
-
-// One pass of the desktop frame loop: measure, limit, clear, read events, draw, flip, count.
-// The frame in which quit is read is still drawn and flipped.
-Pass framePass() {
-  meanFps = measureFps(frameCount, ticks(), meanFps);
-  if (getTargetFps() < meanFps) return Pass::held;
-  SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
-  const bool quit = drainEvents();
-  scene->drawFrame(display);
-  SDL_Flip(display);
-  ++frameCount;
-  return quit ? Pass::quit : Pass::drawn;
+// One pass of the desktop frame loop; the browser's animation frames take the place of its
+// waiting between passes.
+FramePass framePass() {
+  return runFramePass(display, [](SDL_Surface* target) { scene->drawFrame(target); });
 }
 
 void animationFrame() {
-  if (framePass() == Pass::quit) {
+  if (framePass() == FramePass::quit) {
     emscripten_cancel_main_loop();
     finish(0);
   }
@@ -95,11 +86,11 @@ extern "C" {
 // 0: drawn, and quit was read, so the intro has ended.
 EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {
   scriptedTick = tick;
-  const Pass pass = framePass();
-  if (pass == Pass::held) return 2;
+  const FramePass pass = framePass();
+  if (pass == FramePass::held) return 2;
   allFramesHash = hashScreen(allFramesHash);
-  if (pass == Pass::quit) finish(0);
-  return pass == Pass::quit ? 0 : 1;
+  if (pass == FramePass::quit) finish(0);
+  return pass == FramePass::quit ? 0 : 1;
 }
 
 // The last frame's hash, and the running hash over every test frame so far, as 16 hex digits.

@@ -1,0 +1,447 @@
+// orbitra-capture run as users run it: its files are read back with readers of their own here
+// and checked against the golden frame hashes, the mixer's own output and each other.
+#include <SDL_image.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/testPlatform.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string errText;
+};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs the tool from `folder` (the source tree by default, where res/ lives).
+Outcome capture(const std::string& arguments, const std::string& environment = "",
+                const std::string& folder = ORBITRA_SOURCE_DIR) {
+  const std::string errFile =
+      fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
+  const std::string command = "cd '" + folder + "' && env " + environment + " '" + ORBITRA_CAPTURE +
+                              "' " + arguments + " 2>'" + errFile + "' </dev/null >/dev/null";
+  const int raw = std::system(command.c_str());
+  Outcome run;
+  if (raw != -1 && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+  run.errText = readFile(errFile);
+  std::remove(errFile.c_str());
+  return run;
+}
+
+uint32_t little(const std::string& bytes, size_t at, int count) {
+  uint32_t value = 0;
+  for (int i = count - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+// A YUV4MPEG2 stream: its header words and its frames' planes.
+struct Y4m {
+  int width = 0, height = 0;
+  std::string chroma, rate;
+  std::vector<std::string> frames;
+  int chromaWidth() const { return chroma == "444" ? width : (width + 1) / 2; }
+  int chromaHeight() const { return chroma == "444" ? height : (height + 1) / 2; }
+  uint8_t sample(int frame, int plane, int x, int y) const {
+    const size_t luma = static_cast<size_t>(width) * height;
+    const size_t chromaSize = static_cast<size_t>(chromaWidth()) * chromaHeight();
+    const size_t start = plane == 0 ? 0 : luma + (plane - 1) * chromaSize;
+    const int rowLength = plane == 0 ? width : chromaWidth();
+    return static_cast<uint8_t>(frames[frame][start + static_cast<size_t>(y) * rowLength + x]);
+  }
+};
+
+Y4m readY4m(const std::string& path) {
+  const std::string data = readFile(path);
+  Y4m y4m;
+  const size_t headerEnd = data.find('\n');
+  std::istringstream words(data.substr(0, headerEnd));
+  std::string word;
+  words >> word;
+  EXPECT_EQ(word, "YUV4MPEG2");
+  while (words >> word) {
+    if (word[0] == 'W') y4m.width = std::stoi(word.substr(1));
+    if (word[0] == 'H') y4m.height = std::stoi(word.substr(1));
+    if (word[0] == 'C') y4m.chroma = word.substr(1);
+    if (word[0] == 'F') y4m.rate = word.substr(1);
+  }
+  const size_t frameSize = static_cast<size_t>(y4m.width) * y4m.height +
+                           2 * static_cast<size_t>(y4m.chromaWidth()) * y4m.chromaHeight();
+  for (size_t at = headerEnd + 1; at < data.size(); at += 6 + frameSize) {
+    EXPECT_EQ(data.substr(at, 6), "FRAME\n");
+    y4m.frames.push_back(data.substr(at + 6, frameSize));
+  }
+  return y4m;
+}
+
+// A PNG as 8-bit RGB, read by the image library.
+struct Rgb {
+  int width = 0, height = 0;
+  std::vector<uint8_t> bytes;
+  const uint8_t* at(int x, int y) const { return &bytes[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+Rgb readPng(const std::string& path) {
+  Rgb image;
+  SDL_Surface* loaded = IMG_Load(path.c_str());
+  if (loaded == nullptr) {
+    ADD_FAILURE() << "cannot read " << path;
+    return image;
+  }
+  image.width = loaded->w;
+  image.height = loaded->h;
+  SDL_LockSurface(loaded);
+  for (int y = 0; y < loaded->h; ++y) {
+    for (int x = 0; x < loaded->w; ++x) {
+      const Uint8* p = static_cast<Uint8*>(loaded->pixels) + y * loaded->pitch +
+                       x * loaded->format->BytesPerPixel;
+      Uint32 value = 0;
+      std::memcpy(&value, p, loaded->format->BytesPerPixel);
+      Uint8 r, g, b;
+      SDL_GetRGB(value, loaded->format, &r, &g, &b);
+      image.bytes.insert(image.bytes.end(), {r, g, b});
+    }
+  }
+  SDL_UnlockSurface(loaded);
+  SDL_FreeSurface(loaded);
+  return image;
+}
+
+// The hash the golden file holds: FNV-1a over the display's 16-bit little-endian RGB565
+// pixels, which the RGB of a captured frame gives back exactly.
+std::string displayHash(const Rgb& image) {
+  uint64_t hash = 14695981039346656037ull;
+  for (size_t i = 0; i < image.bytes.size(); i += 3) {
+    const unsigned value =
+        (image.bytes[i] >> 3) << 11 | (image.bytes[i + 1] >> 2) << 5 | image.bytes[i + 2] >> 3;
+    for (unsigned byte : {value & 0xffu, value >> 8}) hash = (hash ^ byte) * 1099511628211ull;
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+std::map<uint32_t, std::string> goldenHashes() {
+  std::map<uint32_t, std::string> hashes;
+  std::ifstream in(std::string(ORBITRA_SOURCE_DIR) + "/tests/golden/frames.txt");
+  std::string tick, hash;
+  while (in >> tick >> hash) {
+    if (tick != "all") hashes[static_cast<uint32_t>(std::stoul(tick))] = hash;
+  }
+  return hashes;
+}
+
+bool haveProgram(const std::string& name) {
+  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+}  // namespace
+
+// Frames through both picture paths, every frame into a folder and single shots, from the
+// clock's start as the golden run draws them: each hashes as the golden file says. The folder
+// starts later (--from), after the frames before it were drawn as its history.
+TEST(Capture, FramesMatchTheGoldenHashes) {
+  TempWorkDir work;
+  for (const std::string& arguments :
+       {"--quiet --start 0 --from 11000 --frames 30 --png-dir " + work.path() + "/all",
+        "--quiet --start 0 --shot 1000 --shot 80000 --shot-dir " + work.path()}) {
+    const Outcome run = capture(arguments);
+    ASSERT_EQ(run.status, 0) << run.errText;
+  }
+  const std::map<uint32_t, std::string> golden = goldenHashes();
+  int compared = 0;
+  for (auto mark = golden.lower_bound(11000); mark != golden.lower_bound(11000 + 30 * 20); ++mark) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/all/%06u.png", (mark->first - 11000) / 20);
+    EXPECT_EQ(displayHash(readPng(work.path() + name)), mark->second) << "tick " << mark->first;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 3);
+  // The curtain, and the red ball over the bars after 4000 frames of history.
+  for (uint32_t tick : {1000u, 80000u}) {
+    ASSERT_EQ(golden.count(tick), 1u);
+    const Rgb shot = readPng(work.path() + "/frame-" + std::to_string(tick) + ".png");
+    EXPECT_EQ(displayHash(shot), golden.at(tick)) << "shot at tick " << tick;
+  }
+}
+
+TEST(Capture, SameCaptureTwiceGivesIdenticalFiles) {
+  TempWorkDir work;
+  for (const char* name : {"a", "b"}) {
+    const std::string out = work.path() + "/" + name;
+    const Outcome run = capture("--quiet --start 9000 --frames 40 --scale 2 --y4m " + out +
+                                ".y4m --wav " + out + ".wav --png-dir " + out);
+    ASSERT_EQ(run.status, 0) << run.errText;
+  }
+  for (const char* file : {".y4m", ".wav", "/000000.png", "/000039.png"}) {
+    const std::string a = readFile(work.path() + "/a" + file);
+    EXPECT_GT(a.size(), 1000u) << file;
+    EXPECT_TRUE(a == readFile(work.path() + "/b" + file)) << file << " differs";
+  }
+}
+
+// Not a test on its own, so disabled: the mixer playing the module as the program asks,
+// through the disk audio driver, for the test below. The classic SDL 1.2 writes the mixer's
+// 22050 Hz stream as it is; the compatibility library over SDL 2 would resample it on the way
+// to the device.
+TEST(Capture, DISABLED_MixerReference) {
+  const char* output = std::getenv("ORBITRA_MIXER_OUTPUT");
+  ASSERT_NE(output, nullptr) << "run by Capture.SoundtrackIsWhatTheMixerPlays";
+  const uintmax_t wanted = std::stoull(std::getenv("ORBITRA_MIXER_BYTES"));
+  const SDL_version* linked = SDL_Linked_Version();
+  ASSERT_LT(SDL_VERSIONNUM(linked->major, linked->minor, linked->patch), SDL_VERSIONNUM(1, 2, 50))
+      << "the compatibility library is loaded, not the classic one";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", output, 1);
+  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
+  ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048), 0) << Mix_GetError();
+  Mix_Music* music = Mix_LoadMUS(ORBITRA_SOURCE_DIR "/res/zak.dat");
+  ASSERT_NE(music, nullptr) << Mix_GetError();
+  // Silent buffers come first, as many as the driver wrote before the music started; the
+  // file lags the driver by at most its write buffer.
+  SDL_LockAudio();
+  ASSERT_EQ(Mix_PlayMusic(music, -1), 0);
+  const uintmax_t before = fs::file_size(output) + 3 * 8192;
+  SDL_UnlockAudio();
+  for (int waited = 0; waited < 60000; waited += 10) {
+    std::error_code ignored;
+    if (fs::file_size(output, ignored) >= before + wanted && !ignored) break;
+    SDL_Delay(10);
+  }
+  Mix_HaltMusic();
+  Mix_FreeMusic(music);
+  Mix_CloseAudio();
+  SDL_Quit();
+}
+
+// 95 s, past the module's end at about 92 s, so the restart is compared as well.
+TEST(Capture, SoundtrackIsWhatTheMixerPlays) {
+  TempWorkDir work;
+  const int frames = 95 * 50;
+  ASSERT_EQ(
+      capture("--quiet --frames " + std::to_string(frames) + " --wav " + work.path() + "/sound.wav")
+          .status,
+      0);
+  const std::string wav = readFile(work.path() + "/sound.wav");
+  const uint32_t dataBytes = frames * 441 * 4;
+  ASSERT_EQ(wav.size(), 44 + dataBytes);
+  EXPECT_EQ(wav.substr(0, 4), "RIFF");
+  EXPECT_EQ(little(wav, 4, 4), 36 + dataBytes);
+  EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(little(wav, 16, 4), 16u);
+  EXPECT_EQ(little(wav, 20, 2), 1u);  // PCM
+  EXPECT_EQ(little(wav, 22, 2), 2u);
+  EXPECT_EQ(little(wav, 24, 4), 22050u);
+  EXPECT_EQ(little(wav, 28, 4), 22050u * 4);
+  EXPECT_EQ(little(wav, 32, 2), 4u);
+  EXPECT_EQ(little(wav, 34, 2), 16u);
+  EXPECT_EQ(wav.substr(36, 4), "data");
+  EXPECT_EQ(little(wav, 40, 4), dataBytes);
+
+  // The mixer's own output, from a second run of this test on the classic library.
+  const std::string raw = work.path() + "/mixer.raw";
+  const uintmax_t wanted = dataBytes;
+  const std::string command =
+      "env LD_LIBRARY_PATH=" ORBITRA_CLASSIC_SDL_DIR " ORBITRA_MIXER_OUTPUT=" + raw +
+      " ORBITRA_MIXER_BYTES=" + std::to_string(wanted) + " /proc/" + std::to_string(getpid()) +
+      "/exe --gtest_also_run_disabled_tests --gtest_filter=Capture.DISABLED_MixerReference "
+      ">/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << "the mixer's run failed: " << command;
+  const std::string mixed = readFile(raw);
+  // The music starts on a buffer boundary (2048 samples of 4 bytes) after silent ones.
+  const std::string samples = wav.substr(44);
+  size_t start = 0;
+  while (start + 8192 <= mixed.size() && mixed.compare(start, 8192, std::string(8192, '\0')) == 0) {
+    start += 8192;
+  }
+  ASSERT_LT(std::count(samples.begin(), samples.begin() + 8192, '\0'), 8192)
+      << "the music starts with a silent buffer: the alignment above would skip it";
+  ASSERT_GE(mixed.size(), start + samples.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < samples.size(); i += 2) {
+    if (samples.compare(i, 2, mixed, start + i, 2) != 0) ++differing;
+  }
+  EXPECT_EQ(differing, 0u) << "of " << samples.size() / 2 << " samples";
+
+  // A later part alone (--from) has the same samples as that part of the whole.
+  ASSERT_EQ(capture("--quiet --from 60300 --frames 100 --wav " + work.path() + "/part.wav").status,
+            0);
+  EXPECT_TRUE(readFile(work.path() + "/part.wav").substr(44) ==
+              samples.substr(3000 * 441 * 4, 100 * 441 * 4));
+}
+
+// Nearest-neighbour enlargement in both picture paths (RGB for PNG and video, YUV for the
+// stream), the fitted frame, and 4:2:0 chroma against 4:4:4.
+TEST(Capture, EnlargementIsAnExactCopy) {
+  TempWorkDir work;
+  const std::string out = work.path() + "/";
+  const std::string common = " --quiet --start 45000 --frames 2 --shot 45020 --shot-dir ";
+  for (const std::string& run :
+       {common + out + "s1 --y4m " + out + "s1.y4m", common + out + "s3 --scale 3",
+        common + out + "fit --fit 1000x700 --y4m " + out + "fit.y4m",
+        common + out + "s2 --scale 2 --y4m " + out + "s2.y4m",
+        common + out + "h1 --420 --y4m " + out + "h1.y4m",
+        common + out + "h2 --420 --scale 2 --y4m " + out + "h2.y4m"}) {
+    ASSERT_EQ(capture(run).status, 0) << run;
+  }
+  int mismatches = 0;
+  // RGB: three times, and twice centred at (180, 110) on black in 1000x700.
+  const Rgb one = readPng(out + "s1/frame-45020.png"), three = readPng(out + "s3/frame-45020.png");
+  const Rgb fitted = readPng(out + "fit/frame-45020.png");
+  ASSERT_EQ(three.width, 960);
+  ASSERT_EQ(three.height, 720);
+  ASSERT_EQ(fitted.width, 1000);
+  ASSERT_EQ(fitted.height, 700);
+  const uint8_t black[3] = {0, 0, 0};
+  for (int y = 0; y < 720; ++y) {
+    for (int x = 0; x < 960; ++x)
+      mismatches += std::memcmp(three.at(x, y), one.at(x / 3, y / 3), 3) != 0;
+  }
+  for (int y = 0; y < 700; ++y) {
+    for (int x = 0; x < 1000; ++x) {
+      const bool inside = x >= 180 && x < 820 && y >= 110 && y < 590;
+      const uint8_t* expected = inside ? one.at((x - 180) / 2, (y - 110) / 2) : black;
+      mismatches += std::memcmp(fitted.at(x, y), expected, 3) != 0;
+    }
+  }
+  // YUV: the same, with studio-range black; all below 720 lines, so all one colour matrix.
+  const Y4m s1 = readY4m(out + "s1.y4m"), s2 = readY4m(out + "s2.y4m");
+  const Y4m fit = readY4m(out + "fit.y4m"), h1 = readY4m(out + "h1.y4m"),
+            h2 = readY4m(out + "h2.y4m");
+  ASSERT_EQ(s1.frames.size(), 2u);
+  EXPECT_EQ(s1.rate, "50:1");
+  EXPECT_EQ(s1.chroma, "444");
+  EXPECT_EQ(h1.chroma, "420jpeg");
+  ASSERT_EQ(s2.width, 640);
+  ASSERT_EQ(fit.width, 1000);
+  ASSERT_EQ(fit.height, 700);
+  for (const Y4m* y4m : {&s2, &fit, &h1, &h2}) ASSERT_EQ(y4m->frames.size(), 2u);
+  for (int frame = 0; frame < 2; ++frame) {
+    for (int plane = 0; plane < 3; ++plane) {
+      for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+          mismatches += s2.sample(frame, plane, x, y) != s1.sample(frame, plane, x / 2, y / 2);
+        }
+      }
+      for (int y = 0; y < 700; ++y) {
+        for (int x = 0; x < 1000; ++x) {
+          const bool inside = x >= 180 && x < 820 && y >= 110 && y < 590;
+          const uint8_t border = plane == 0 ? 16 : 128;
+          const int expected =
+              inside ? s1.sample(frame, plane, (x - 180) / 2, (y - 110) / 2) : border;
+          mismatches += fit.sample(frame, plane, x, y) != expected;
+        }
+      }
+      // 4:2:0 halves the chroma: each sample the rounded mean of a 2x2 block, so at twice
+      // the size it is the picture's own chroma.
+      for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+          if (plane == 0) {
+            mismatches += h1.sample(frame, 0, x, y) != s1.sample(frame, 0, x, y);
+            continue;
+          }
+          mismatches += h2.sample(frame, plane, x, y) != s1.sample(frame, plane, x, y);
+          if (x < 160 && y < 120) {
+            const int sum = s1.sample(frame, plane, 2 * x, 2 * y) +
+                            s1.sample(frame, plane, 2 * x + 1, 2 * y) +
+                            s1.sample(frame, plane, 2 * x, 2 * y + 1) +
+                            s1.sample(frame, plane, 2 * x + 1, 2 * y + 1);
+            mismatches += h1.sample(frame, plane, x, y) != (sum + 2) / 4;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+// Each refusal and failure: one line naming the cause, a non-zero status, and nothing left
+// behind under any name.
+TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
+  TempWorkDir work;
+  const std::string out = work.path() + "/out";
+  fs::create_directory(out);
+  const std::string wav = " --quiet --frames 5 --wav " + out + "/a.wav";
+  struct Case {
+    std::string arguments, says, environment = "", folder = ORBITRA_SOURCE_DIR;
+  };
+  const std::vector<Case> cases = {
+      {"--frobnicate", "unknown option --frobnicate"},
+      {wav + " --scale 0", "--scale needs a whole factor"},
+      {wav + " --scale 2x", "--scale needs a whole factor"},
+      {wav + " --fit 300x200", "smaller than the 320x240 picture"},
+      {wav + " --fit 1920x1080 --scale 2", "exclude each other"},
+      {wav + " --seconds 0", "--seconds needs"},
+      {"--quiet --frames 5", "nothing to make"},
+      {"--quiet --frames 5 --shot 9000", "comes after the last frame"},
+      {"--quiet -o " + out + "/a.mp4", "lossless video goes into .mkv"},
+      {"--quiet --frames 5 --wav " + out + "/no/such/folder/a.wav",
+       "cannot write " + out + "/no/such/folder/a.wav"},
+      {"--quiet --frames 5 --y4m " + out, "it is a folder"},
+      // Missing programs and files.
+      {wav, "cannot read res/", "", work.path()},
+      {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", "PATH=/nonexistent"},
+      // A full disk halfway: the WAV, complete by then, must not appear either.
+      {wav + " --y4m /dev/full", "cannot write /dev/full: No space left on device"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = capture(c.arguments, c.environment, c.folder);
+    EXPECT_NE(run.status, 0) << c.arguments;
+    EXPECT_EQ(std::count(run.errText.begin(), run.errText.end(), '\n'), 1) << run.errText;
+    EXPECT_EQ(run.errText.rfind("orbitra-capture: ", 0), 0u) << run.errText;
+    EXPECT_NE(run.errText.find(c.says), std::string::npos) << c.arguments << "\n" << run.errText;
+    EXPECT_TRUE(fs::is_empty(out))
+        << c.arguments << " left " << fs::directory_iterator(out)->path();
+  }
+}
+
+// A finished two-second video: lossless, so its first frame and its sound decode back to
+// exactly what was captured.
+TEST(Capture, VideoDecodesBackToTheCapture) {
+  if (!haveProgram("ffmpeg"))
+    GTEST_SKIP() << "ffmpeg is not installed (Debian: apt-get install ffmpeg)";
+  TempWorkDir work;
+  const std::string out = work.path() + "/";
+  const Outcome run = capture("--quiet --seconds 2 --scale 2 -o " + out + "intro.mkv --wav " + out +
+                              "sound.wav --shot 0 --shot-dir " + out);
+  ASSERT_EQ(run.status, 0) << run.errText;
+  for (const fs::directory_entry& entry : fs::directory_iterator(work.path())) {
+    EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << entry.path();
+  }
+  const std::string decode = "ffmpeg -loglevel error -i " + out + "intro.mkv ";
+  ASSERT_EQ(
+      std::system((decode + "-frames:v 1 -f rawvideo -pix_fmt rgb24 " + out + "first.rgb").c_str()),
+      0);
+  ASSERT_EQ(std::system((decode + "-map 0:a -f s16le " + out + "sound.raw").c_str()), 0);
+  ASSERT_EQ(std::system(("ffprobe -loglevel error -count_frames -select_streams v "
+                         "-show_entries stream=nb_read_frames,width,height -of csv=p=0 " +
+                         out + "intro.mkv > " + out + "probe.txt")
+                            .c_str()),
+            0);
+  EXPECT_EQ(readFile(out + "probe.txt"), "640,480,100\n");
+  const Rgb shot = readPng(out + "frame-0.png");
+  ASSERT_EQ(shot.width, 640);
+  const std::string first = readFile(out + "first.rgb");
+  EXPECT_TRUE(first == std::string(shot.bytes.begin(), shot.bytes.end())) << "first frame differs";
+  EXPECT_TRUE(readFile(out + "sound.raw") == readFile(out + "sound.wav").substr(44))
+      << "sound differs";
+}

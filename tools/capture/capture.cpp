@@ -1,0 +1,314 @@
+#include "capture.h"
+
+#include <png.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <utility>
+
+#include "base/assetFiles.h"
+#include "encoder.h"
+#include "frameQueue.h"
+#include "frameSource.h"
+#include "outputFile.h"
+#include "picture.h"
+#include "progress.h"
+#include "soundtrack.h"
+
+namespace {
+constexpr int pictureWidth = 320;
+constexpr int pictureHeight = 240;
+constexpr uint64_t fnvBasis = 14695981039346656037ull;
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "orbitra-capture: %s\n", message.c_str());
+  return 1;
+}
+
+// FNV-1a over the visible bytes of each row, so pitch padding never counts.
+uint64_t hashPicture(const Picture& picture, uint64_t hash = fnvBasis) {
+  const auto* base = reinterpret_cast<const uint8_t*>(picture.pixels);
+  const int rowBytes = picture.width * 2;
+  for (int y = 0; y < picture.height; ++y) {
+    const uint8_t* row = base + static_cast<size_t>(y) * picture.pitch;
+    for (int i = 0; i < rowBytes; ++i) hash = (hash ^ row[i]) * 1099511628211ull;
+  }
+  return hash;
+}
+
+int printHashes(const CaptureOptions& options) {
+  FrameSource source;
+  std::string error;
+  if (!source.start(error)) return fail(error);
+  uint64_t all = fnvBasis;
+  Uint32 nextMark = 0;
+  for (Uint32 tick = 0; tick <= options.hashEnd; tick += 20) {
+    const Picture picture = source.draw(tick);
+    const uint64_t hash = hashPicture(picture);
+    all = hashPicture(picture, all);
+    if (tick >= nextMark) {
+      std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hash));
+      while (nextMark <= tick) nextMark += options.hashEvery;
+    }
+  }
+  std::printf("all %016llx\n", static_cast<unsigned long long>(all));
+  for (Uint32 tick : options.jumps) {
+    const Picture picture = source.draw(tick);
+    std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hashPicture(picture)));
+  }
+  return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
+}
+
+bool makeFolder(const std::string& path, std::string& error) {
+  if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    error = "cannot write into " + path + ": it is not a folder";
+    return false;
+  }
+  error = "cannot make the folder " + path + ": " + std::strerror(errno);
+  return false;
+}
+
+// Everything done with a drawn frame, in frame order: the Y4M stream, the video, the PNGs.
+class FrameWriter {
+ public:
+  FrameWriter(const CaptureOptions& options, const Canvas& canvas, Palette palette, OutputFile* y4m,
+              Encoder* encoder)
+      : options_(options),
+        canvas_(canvas),
+        palette_(std::move(palette)),
+        y4m_(y4m),
+        encoder_(encoder) {}
+
+  bool begin(std::string& error) {
+    if (y4m_ == nullptr) return true;
+    const std::string header = "YUV4MPEG2 W" + std::to_string(canvas_.width) + " H" +
+                               std::to_string(canvas_.height) + " F50:1 Ip A1:1 " +
+                               (options_.halfChroma ? "C420jpeg" : "C444") + "\n";
+    return y4m_->write(header.data(), header.size(), error);
+  }
+
+  bool write(const FrameQueue::Frame& frame, std::string& error) {
+    const Picture picture{frame.pixels.data(), frame.width, frame.height, frame.width * 2};
+    if (y4m_ != nullptr && !frame.history) {
+      drawYuv(picture, canvas_, palette_, options_.halfChroma, yuv_);
+      if (!y4m_->write("FRAME\n", 6, error) || !y4m_->write(yuv_.data(), yuv_.size(), error)) {
+        return false;
+      }
+    }
+    const bool wantShot =
+        nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick;
+    const bool wantVideo = encoder_ != nullptr && !frame.history;
+    const bool wantPng = !options_.pngDir.empty() && !frame.history;
+    if (!wantVideo && !wantPng && !wantShot) return true;
+    drawRgb(picture, canvas_, palette_, rgb_);
+    if (wantVideo && !encoder_->write(rgb_, error)) return false;
+    if (wantPng && !writePng(options_.pngDir + numbered(frame.index), error)) {
+      return false;
+    }
+    for (; nextShot_ < options_.shots.size() && options_.shots[nextShot_] <= frame.tick;
+         ++nextShot_) {
+      const std::string name = "/frame-" + std::to_string(options_.shots[nextShot_]) + ".png";
+      if (!writePng(options_.shotDir + name, error)) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool writePng(const std::string& path, std::string& error) {
+    OutputFile file;
+    if (!file.open(path, error, ".png")) return false;
+    file.handOver();
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(canvas_.width);
+    image.height = static_cast<png_uint_32>(canvas_.height);
+    image.format = PNG_FORMAT_RGB;
+    // Quick compression: frames are many, and for further work rather than for keeping.
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    if (!png_image_write_to_file(&image, file.writingPath().c_str(), 0, rgb_.data(), 0, nullptr)) {
+      error = "cannot write " + path + ": " + image.message;
+      return false;
+    }
+    return file.commit(error);
+  }
+
+  static std::string numbered(int64_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%06lld.png", static_cast<long long>(frame));
+    return name;
+  }
+
+  const CaptureOptions& options_;
+  const Canvas canvas_;
+  const Palette palette_;
+  OutputFile* const y4m_;
+  Encoder* const encoder_;
+  size_t nextShot_ = 0;
+  std::vector<uint8_t> rgb_, yuv_;
+};
+
+void copyPicture(const Picture& picture, FrameQueue::Frame& frame) {
+  frame.width = picture.width;
+  frame.height = picture.height;
+  frame.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
+  const auto* base = reinterpret_cast<const uint8_t*>(picture.pixels);
+  for (int y = 0; y < picture.height; ++y) {
+    std::memcpy(frame.pixels.data() + static_cast<size_t>(y) * picture.width,
+                base + static_cast<size_t>(y) * picture.pitch, picture.width * sizeof(Uint16));
+  }
+}
+}  // namespace
+
+int runCapture(const CaptureOptions& options) {
+  installOutputCleanup();
+  // A stopped ffmpeg shows as a failed write, reported with its own message.
+  std::signal(SIGPIPE, SIG_IGN);
+  const std::string missing = FrameSource::missingAsset();
+  if (!missing.empty()) {
+    return fail("cannot read " + missing +
+                ": run it from the folder that holds res/, or install the intro's files");
+  }
+  if (options.hashes) return printHashes(options);
+
+  Canvas canvas = scaledCanvas(pictureWidth, pictureHeight, options.scale);
+  if (options.fitWidth > 0) {
+    fittedCanvas(pictureWidth, pictureHeight, options.fitWidth, options.fitHeight, canvas);
+  }
+  std::string ffmpeg;
+  if (!options.video.empty()) {
+    ffmpeg = findProgram("ffmpeg");
+    if (ffmpeg.empty()) {
+      return fail(
+          "making a video file needs the ffmpeg program: install it "
+          "(Debian: apt-get install ffmpeg), or write --y4m and --wav instead");
+    }
+  }
+
+  // The scene loads first: a damaged asset ends the run at once, before any file is begun.
+  std::string error;
+  const bool needFrames = !options.y4m.empty() || !options.video.empty() ||
+                          !options.pngDir.empty() || !options.shots.empty();
+  FrameSource source;
+  if (needFrames && !source.start(error)) return fail(error);
+
+  // Every output is opened before the long work, so an unwritable one fails at once.
+  OutputFile wav, y4m, video, videoSound;
+  if (!options.wav.empty() && !wav.open(options.wav, error)) return fail(error);
+  if (!options.y4m.empty() && !y4m.open(options.y4m, error)) return fail(error);
+  if (!options.video.empty()) {
+    if (!video.open(options.video, error, ".mkv")) return fail(error);
+    video.handOver();
+    if (!videoSound.open(options.video + ".sound", error, ".wav")) return fail(error);
+  }
+  if (!options.pngDir.empty() && !makeFolder(options.pngDir, error)) return fail(error);
+  if (!options.shots.empty() && !makeFolder(options.shotDir, error)) return fail(error);
+
+  const auto began = std::chrono::steady_clock::now();
+  const uint64_t samples = static_cast<uint64_t>(options.frames) * samplesPerFrame;
+  // The music goes on under the frames drawn before --from; those samples are left out.
+  uint64_t samplesToSkip = static_cast<uint64_t>(options.skipFrames) * samplesPerFrame;
+  std::vector<OutputFile*> soundOutputs;
+  if (wav.isOpen()) soundOutputs.push_back(&wav);
+  if (videoSound.isOpen()) soundOutputs.push_back(&videoSound);
+  if (!soundOutputs.empty()) {
+    const std::string header = wavHeader(static_cast<uint32_t>(samples));
+    for (OutputFile* out : soundOutputs) {
+      if (!out->write(header.data(), header.size(), error)) return fail(error);
+    }
+    const bool rendered = renderSoundtrack(
+        assetFile("res/zak.dat"), samplesToSkip + samples,
+        [&](const int16_t* data, size_t count) {
+          const size_t skipped = static_cast<size_t>(std::min<uint64_t>(samplesToSkip, count));
+          samplesToSkip -= skipped;
+          data += skipped * soundChannels;
+          count -= skipped;
+          for (OutputFile* out : soundOutputs) {
+            if (!out->write(data, count * soundChannels * sizeof(int16_t), error)) return false;
+          }
+          return true;
+        },
+        error);
+    if (!rendered) return fail(error);
+  }
+
+  if (needFrames) {
+    Encoder encoder;
+    if (!options.video.empty()) {
+      videoSound.handOver();
+      EncoderSettings settings;
+      settings.width = canvas.width;
+      settings.height = canvas.height;
+      settings.web = options.web;
+      settings.soundFile = videoSound.writingPath();
+      settings.outputFile = video.writingPath();
+      if (!encoder.start(ffmpeg, settings, error)) return fail(error);
+    }
+    FrameWriter writer(options, canvas, Palette(source.format(), matrixForHeight(canvas.height)),
+                       y4m.isOpen() ? &y4m : nullptr, options.video.empty() ? nullptr : &encoder);
+    if (!writer.begin(error)) return fail(error);
+
+    // Drawing here, converting and writing on a second thread.
+    FrameQueue queue(4);
+    std::string writeError;
+    std::thread output([&] {
+      while (FrameQueue::Frame* frame = queue.nextFrame()) {
+        const bool written = writer.write(*frame, writeError);
+        queue.giveBack(frame);
+        if (!written) {
+          queue.stop();
+          return;
+        }
+      }
+    });
+    const int64_t drawn = options.skipFrames + options.frames;
+    Progress progress(drawn, options.quiet);
+    size_t nextShot = 0;
+    for (int64_t index = 0; index < drawn; ++index) {
+      const Uint32 tick = options.start + static_cast<Uint32>(20 * index);
+      const Picture picture = source.draw(tick);
+      const bool history = index < options.skipFrames;
+      bool shot = false;
+      for (; nextShot < options.shots.size() && options.shots[nextShot] <= tick; ++nextShot)
+        shot = true;
+      if (!history || shot) {
+        FrameQueue::Frame* frame = queue.emptySlot();
+        if (frame == nullptr) break;
+        copyPicture(picture, *frame);
+        frame->tick = tick;
+        frame->index = index - options.skipFrames;
+        frame->history = history;
+        queue.hand(frame);
+      }
+      progress.update(index + 1);
+    }
+    queue.close();
+    output.join();
+    if (!writeError.empty()) return fail(writeError);
+    progress.finish();
+    if (!options.video.empty() && !encoder.finish(error)) return fail(error);
+  }
+
+  for (OutputFile* out : {&wav, &y4m, &video}) {
+    if (!out->path().empty() && !out->commit(error)) return fail(error);
+  }
+  videoSound.discard();
+  if (!options.quiet) {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const double length = options.frames / 50.0;
+    std::fprintf(stderr,
+                 "orbitra-capture: %lld frames (%.2f s of the intro) in %.2f s, %.1fx real time\n",
+                 static_cast<long long>(options.frames), length, seconds,
+                 seconds > 0 ? length / seconds : 0.0);
+  }
+  return 0;
+}

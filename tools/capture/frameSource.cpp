@@ -1,0 +1,92 @@
+#include "frameSource.h"
+
+#include <SDL_mixer.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "app/intro.h"
+#include "app/platform.h"
+#include "base/assetFiles.h"
+#include "base/clock.h"
+#include "base/display.h"
+#include "scene/introScene.h"
+
+namespace {
+Uint32 frameTick = 0;
+Uint32 scriptedTicks() {
+  return frameTick;
+}
+}  // namespace
+
+const char* const FrameSource::assetFiles[] = {
+    "res/bigFont.ttf", "res/logo.dat", "res/gsball.dat", "res/rball.dat",
+    "res/back.dat",    "res/zak.dat",  nullptr};
+
+std::string FrameSource::missingAsset() {
+  for (const char* const* file = assetFiles; *file != nullptr; ++file) {
+    const std::string path = assetFile(*file);
+    if (access(path.c_str(), R_OK) != 0) return path;
+  }
+  return "";
+}
+
+FrameSource::FrameSource() = default;
+
+FrameSource::~FrameSource() {
+  if (locked_) SDL_UnlockSurface(display());
+  scene_.reset();
+  if (started_) {
+    setTickSource(nullptr);
+    shutdownPlatform();
+  }
+}
+
+bool FrameSource::start(std::string& error) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  // No window to enlarge: the compatibility library would scale every flip for nothing.
+  setenv("SDL12COMPAT_WINDOW_SCALING", "1", 1);
+  setTickSource(scriptedTicks);
+  frameTick = 0;
+  char name[] = "orbitra";
+  char* argv[] = {name, nullptr};
+  // The program's windowed video flags; nothing shows the caption here.
+  if (!initPlatform("orbitra-capture", 320, 240, 16, 50, chooseVideoFlags(1, argv))) {
+    error = std::string("the headless display did not start: ") + SDL_GetError();
+    return false;
+  }
+  started_ = true;
+  // Nothing is played through the mixer here; closing it frees the module player for the
+  // soundtrack, which drives it directly.
+  Mix_CloseAudio();
+  if (display()->format->BytesPerPixel != 2) {
+    error = "the headless display is not 16 bits a pixel";
+    return false;
+  }
+  scene_ = std::make_unique<IntroScene>();
+  return true;
+}
+
+Picture FrameSource::draw(Uint32 tick) {
+  SDL_Surface* surface = display();
+  if (locked_) SDL_UnlockSurface(surface);
+  locked_ = false;
+  frameTick = tick;
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  scene_->drawFrame(surface);
+  SDL_Flip(surface);
+  // Held until the next frame, while the picture is read.
+  SDL_LockSurface(surface);
+  locked_ = true;
+  return Picture{static_cast<const Uint16*>(surface->pixels), surface->w, surface->h,
+                 surface->pitch};
+}
+
+SDL_Surface* FrameSource::display() const {
+  return getScreen();
+}
+
+const SDL_PixelFormat* FrameSource::format() const {
+  return getScreen()->format;
+}
