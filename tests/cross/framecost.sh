@@ -16,7 +16,7 @@ case "${1:-}" in
 esac
 tick=${2:-129480}
 [ $((tick % 20)) -eq 0 ] && [ "$tick" -ge 20 ] || { echo "the tick must be a multiple of 20"; exit 2; }
-tool=build-$1/tools/frameshot/frameshot
+tool=build-$1/orbitra-capture
 [ -x "$tool" ] || { echo "no $tool: run tools/cross.sh $1 first"; exit 1; }
 # The static emulator cannot load plugins; Debian's dynamic one can.
 if ! command -v "$qemu" >/dev/null; then
