@@ -29,8 +29,8 @@ bool drainEvents();
 enum class FramePass { held, drawn, quit };
 FramePass runFramePass(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame);
 
-// Passes until quit: limit, clear, read events, draw, flip, count; the frame in which quit is read is still
-// drawn and flipped. A frame is drawn whenever the mean rate since the clock started is at
+// Passes until quit: limit, clear, read events, draw, flip, count; the frame in which quit is read
+// is still drawn and flipped. A frame is drawn whenever the mean rate since the clock started is at
 // most the target; while it is above, the loop sleeps until the tick at which the next frame
 // becomes due, then measures again. Events are read only in drawing passes.
 void runFrameLoop(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame);

@@ -70,13 +70,14 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
   chooseScaleMethod();
   if (SDL_Init(SDL_INIT_EVERYTHING) == -1) return reportFailure();
   char driver[32] = "";
-  if (!driverNamed && SDL_VideoDriverName(driver, sizeof driver) != nullptr &&
-      isStandInDriver(driver)) {
+  if (SDL_VideoDriverName(driver, sizeof driver) == nullptr) driver[0] = '\0';
+  if (!driverNamed && isStandInDriver(driver)) {
     SDL_Quit();
     SDL_SetError("No available video device");
     return reportFailure();
   }
-  chooseWindowScaling(height);
+  // A headless run shows nothing: no enlarging of every flip for nobody.
+  if (std::strcmp(driver, "dummy") != 0) chooseWindowScaling(height);
   screen = SDL_SetVideoMode(screenWidth, screenHeight, screenBpp, flags);
   if (screen == nullptr) return reportFailure();
   if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) == -1) return reportFailure();

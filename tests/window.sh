@@ -11,12 +11,18 @@ pids=()
 trap 'kill -KILL "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-display=":$((90 + RANDOM % 500))"
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+# The server picks a free display itself and says which.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" \
+  >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY=$display
 ready=""
-for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && ready=1 && break; sleep 0.1; done
+for _ in $(seq 200); do
+  if [ -s "$work/display" ]; then
+    export DISPLAY=":$(head -1 "$work/display")"
+    xdpyinfo >/dev/null 2>&1 && ready=1 && break
+  fi
+  sleep 0.1
+done
 [ -n "$ready" ] || fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
 openbox >/dev/null 2>&1 &
 pids+=($!)
@@ -25,8 +31,10 @@ sleep 1
 if ldd "$program" | grep -q 'sdl12-compat/libSDL'; then library=compat; else library=classic; fi
 cd "$root" || fail "no repository root"
 caption=".:Orbitra by Kalvaren:. 7.7.2007"
-# The probe goes into a program that may be built with AddressSanitizer.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0"
+# The probe goes into a program that may be built with AddressSanitizer. A real display brings
+# in the desktop's own libraries (D-Bus, the X and GL drivers, some unloaded again before the
+# end); their leaks are theirs, and the headless tests keep checking the intro's own.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD
 

@@ -6,10 +6,10 @@ set -euo pipefail
 # libsdl1.2-compat is the run-time library only: its -dev package would replace the classic
 # library's for every program.
 packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
-  libsdl-ttf2.0-dev libpng-dev libsdl1.2-compat)
+  libsdl-ttf2.0-dev libpng-dev libsdl1.2-compat libmikmod-dev)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick clang-format
-    openbox libfreetype-dev dpkg-dev)
+  packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick clang-format openbox
+    libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file)
 fi
 
 # Only this machine's own architecture counts: an arm64 copy of a -dev package installed for

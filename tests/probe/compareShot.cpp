@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
   if (!every) {
     for (int fy = 0; fy < fh; ++fy) {
       for (int fx = 0; fx < fw; ++fx) {
-        check(bx + (2 * fx + 1) * bw / (2 * fw), by + (2 * fy + 1) * bh / (2 * fh), frame.at(fx, fy));
+        check(bx + (2 * fx + 1) * bw / (2 * fw), by + (2 * fy + 1) * bh / (2 * fh),
+              frame.at(fx, fy));
       }
     }
   }

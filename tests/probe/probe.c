@@ -64,8 +64,9 @@ __attribute__((destructor)) static void report(void) {
                      (double)usage.ru_stime.tv_sec + (double)usage.ru_stime.tv_usec / 1e6;
   FILE* out = fopen(file, "w");
   if (out == NULL) return;
-  const double steady =
-      markFlips >= 0 && lastFlip > markTime ? (double)(flips - markFlips) / (lastFlip - markTime) : 0.0;
+  const double steady = markFlips >= 0 && lastFlip > markTime
+                            ? (double)(flips - markFlips) / (lastFlip - markTime)
+                            : 0.0;
   fprintf(out, "frames %ld seconds %.3f cpu %.3f steady %.2f\n", flips, lastFlip - firstFlip, cpu,
           steady);
   fclose(out);
