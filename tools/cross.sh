@@ -228,7 +228,7 @@ if [ -f "$build/CPackConfig.cmake" ]; then
         record install-test FAILED "$t" "$(tail -1 "$log")"
       fi
     else
-      record package ok "$t" "$(basename "$deb"); install in a $arch chroot with ORBITRA_CROSS_CHROOT=yes"
+      record package ok "$t" "$(basename "$deb") (ORBITRA_CROSS_CHROOT=yes installs it in a chroot)"
     fi
   else
     cat "$build/cpack.log"

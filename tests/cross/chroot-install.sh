@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs an ARM package of the intro into a minimal Debian system of that architecture, run
 # under qemu through binfmt_misc, and starts it: apt must find every dependency the package
-# names, and the installed program must start, find its files and keep drawing.
+# names, and the installed program must start, find its files and keep drawing; the installed
+# capture tool must hash the first second's golden frames.
 # The base system is made once with debootstrap and kept; each check works on a fresh copy.
 # Arguments: the architecture (arm64|armhf), the .deb. As root.
 set -uo pipefail
 exec 1>&2
 arch=$1 deb=$2
+golden=$(cd "$(dirname "$0")/../golden" && pwd)/frames.txt
 base=${ORBITRA_CHROOT_DIR:-/var/tmp/orbitra-chroot}/$arch
 work=$base.check
 fail() { echo "FAIL: $*"; exit 1; }
@@ -46,4 +48,8 @@ in_chroot env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy HOME=/tmp sh -c \
 status=$?
 [ "$status" -eq 124 ] && [ ! -s "$work/run.err" ] ||
   fail "the installed intro ended with status $status: $(head -5 "$work/run.err")"
-echo "orbitra $version installed with its dependencies in a Debian $arch system and ran"
+in_chroot sh -c 'cd / && /usr/games/orbitra-capture --hashes 1000 250' >"$work/hashes" 2>"$work/run.err" ||
+  fail "the installed capture tool failed: $(head -5 "$work/run.err")"
+awk '$1 != "all" && $1 <= 1000' "$golden" | cmp -s - <(grep -v '^all ' "$work/hashes") ||
+  fail "the installed capture tool's hashes differ from the golden ones: $(head -3 "$work/hashes")"
+echo "orbitra $version installed with its dependencies in a Debian $arch system, ran and drew the golden frames"
