@@ -18,46 +18,46 @@ typedef struct qemu_info_t qemu_info_t;
 struct qemu_plugin_tb;
 enum qemu_plugin_cb_flags { QEMU_PLUGIN_CB_NO_REGS };
 
-typedef void (*tb_trans_cb)(qemu_plugin_id_t, struct qemu_plugin_tb *);
+typedef void (*tb_trans_cb)(qemu_plugin_id_t, struct qemu_plugin_tb*);
 typedef void (*syscall_cb)(qemu_plugin_id_t, unsigned int, int64_t, uint64_t, uint64_t, uint64_t,
                            uint64_t, uint64_t, uint64_t, uint64_t, uint64_t);
-typedef void (*udata_cb)(qemu_plugin_id_t, void *);
-typedef void (*vcpu_udata_cb)(unsigned int, void *);
+typedef void (*udata_cb)(qemu_plugin_id_t, void*);
+typedef void (*vcpu_udata_cb)(unsigned int, void*);
 void qemu_plugin_register_vcpu_tb_trans_cb(qemu_plugin_id_t, tb_trans_cb);
 void qemu_plugin_register_vcpu_syscall_cb(qemu_plugin_id_t, syscall_cb);
-void qemu_plugin_register_atexit_cb(qemu_plugin_id_t, udata_cb, void *);
-size_t qemu_plugin_tb_n_insns(const struct qemu_plugin_tb *);
-void qemu_plugin_register_vcpu_tb_exec_cb(struct qemu_plugin_tb *, vcpu_udata_cb,
-                                          enum qemu_plugin_cb_flags, void *);
+void qemu_plugin_register_atexit_cb(qemu_plugin_id_t, udata_cb, void*);
+size_t qemu_plugin_tb_n_insns(const struct qemu_plugin_tb*);
+void qemu_plugin_register_vcpu_tb_exec_cb(struct qemu_plugin_tb*, vcpu_udata_cb,
+                                          enum qemu_plugin_cb_flags, void*);
 
 __attribute__((visibility("default"))) int qemu_plugin_version = 1;
 
 enum { maxThreads = 64 };
 static uint64_t executed[maxThreads], atLastWrite[maxThreads];
 static int64_t writeCall = -1;
-static FILE *out;
+static FILE* out;
 
 /* Each thread is a virtual CPU of its own; a block's instructions count when it starts. */
-static void onBlock(unsigned int vcpu, void *instructions) {
+static void onBlock(unsigned int vcpu, void* instructions) {
   if (vcpu < maxThreads) executed[vcpu] += (uintptr_t)instructions;
 }
 
-static void onTranslate(qemu_plugin_id_t id, struct qemu_plugin_tb *tb) {
+static void onTranslate(qemu_plugin_id_t id, struct qemu_plugin_tb* tb) {
   (void)id;
   qemu_plugin_register_vcpu_tb_exec_cb(tb, onBlock, QEMU_PLUGIN_CB_NO_REGS,
-                                       (void *)(uintptr_t)qemu_plugin_tb_n_insns(tb));
+                                       (void*)(uintptr_t)qemu_plugin_tb_n_insns(tb));
 }
 
 static void onSyscall(qemu_plugin_id_t id, unsigned int vcpu, int64_t number, uint64_t fd,
-                      uint64_t a2, uint64_t a3, uint64_t a4, uint64_t a5, uint64_t a6,
-                      uint64_t a7, uint64_t a8) {
+                      uint64_t a2, uint64_t a3, uint64_t a4, uint64_t a5, uint64_t a6, uint64_t a7,
+                      uint64_t a8) {
   (void)id, (void)a2, (void)a3, (void)a4, (void)a5, (void)a6, (void)a7, (void)a8;
   if (number != writeCall || fd != 1 || vcpu >= maxThreads) return;
   fprintf(out, "%llu\n", (unsigned long long)(executed[vcpu] - atLastWrite[vcpu]));
   atLastWrite[vcpu] = executed[vcpu];
 }
 
-static void onExit(qemu_plugin_id_t id, void *unused) {
+static void onExit(qemu_plugin_id_t id, void* unused) {
   (void)id, (void)unused;
   uint64_t total = 0;
   for (int i = 0; i < maxThreads; ++i) total += executed[i];
@@ -66,10 +66,10 @@ static void onExit(qemu_plugin_id_t id, void *unused) {
 }
 
 __attribute__((visibility("default"))) int qemu_plugin_install(qemu_plugin_id_t id,
-                                                               const qemu_info_t *info,
-                                                               int argc, char **argv) {
+                                                               const qemu_info_t* info, int argc,
+                                                               char** argv) {
   (void)info;
-  const char *path = NULL;
+  const char* path = NULL;
   for (int i = 0; i < argc; ++i) {
     if (strncmp(argv[i], "write=", 6) == 0) writeCall = strtoll(argv[i] + 6, NULL, 10);
     if (strncmp(argv[i], "out=", 4) == 0) path = argv[i] + 4;
