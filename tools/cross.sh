@@ -164,6 +164,7 @@ reexec_tests() {
   awk 'FNR == 1 { name = "" } /^TEST(_F)?\(/ { s = $0; sub(/^TEST(_F)?\( */, "", s); split(s, p, /[ ,)]+/); name = p[1] "." p[2] }
        /(EXPECT|ASSERT)_(DEATH|EXIT)|runIntroIn|[^A-Za-z_.]capture\(/ && name { print name; name = "" }' \
     tests/*.cpp
+  # shellcheck disable=SC2016 # the literal text of the scripts
   grep -l '"$program"' tests/*.sh | xargs -n1 basename | sed 's/\.sh$//'
 }
 t=$(date +%s)

@@ -38,6 +38,7 @@ in_chroot apt-get update -qq || fail "apt-get update failed in the chroot"
 in_chroot env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   "/tmp/$(basename "$deb")" >"$work/install.log" 2>&1 ||
   { tail -20 "$work/install.log"; fail "the package did not install"; }
+# shellcheck disable=SC2016 # dpkg-query's own fields
 version=$(in_chroot dpkg-query -W -f='${Version} ${Architecture}' orbitra) ||
   fail "orbitra is not installed"
 

@@ -20,6 +20,7 @@ awk 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else gol
      }' tests/golden/frames.txt /dev/null >"$work/good"
 
 for side in native arm; do
+  # shellcheck disable=SC2016 # expanded by the stand-in when it runs
   printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\ncat "$LIST_%s"\n' "$side" "$side" >"$work/$side"
   chmod +x "$work/$side"
 done
