@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The frame check itself: stand-in frame tools print prepared hash lists, and the check must
+# pass only on identical lists that agree with the golden file, and otherwise name the first
+# differing frame. Argument: the repository root.
+set -u
+exec 1>&2
+root=${1:-$(dirname "$0")/../..}
+cd "$root" || exit 1
+check=$PWD/tests/cross/framecheck.sh
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# A list as the frame tool prints it: every frame 20 ms apart to 180000, with the golden hashes
+# at the golden sample points and made-up ones between, then the golden "all" and jump lines.
+awk 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else golden[$1] = $2; next }
+     END {
+       for (tick = 0; tick <= 180000; tick += 20)
+         printf "%d %s\n", tick, (tick in golden) ? golden[tick] : sprintf("%016x", tick * 7919)
+       for (i = 1; i <= n; ++i) print tail[i]
+     }' tests/golden/frames.txt /dev/null >"$work/good"
+
+for side in native arm; do
+  # shellcheck disable=SC2016 # expanded by the stand-in when it runs
+  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\ncat "$LIST_%s"\n' "$side" "$side" >"$work/$side"
+  chmod +x "$work/$side"
+done
+run() {  # native list, ARM list -> the check's output; status in $status
+  output=$(LIST_native=$1 LIST_arm=$2 "$check" "$work/native" "$work/arm" env "$PWD" 2>&1)
+  status=$?
+}
+failures=0 cases=0
+expect() {  # description, wanted status (0 or 1), text the output must contain
+  cases=$((cases + 1))
+  if [ "$status" -ne "$2" ] || ! grep -qF -- "$3" <<<"$output"; then
+    failures=$((failures + 1))
+    echo "FAIL: $1: status $status, output: $output"
+  fi
+}
+altered() {  # line number -> a copy of the good list with that line's hash changed
+  awk -v l="$1" 'NR == l { $2 = "0123456789abcdef" } { print }' "$work/good" >"$work/altered-$1"
+  echo "$work/altered-$1"
+}
+
+run "$work/good" "$work/good"
+expect "identical lists" 0 "9001 consecutive frames and 3 past the clock's wraps identical"
+
+run "$work/good" "$(altered 4322)"
+expect "a differing frame in the run" 1 "first at frame 4321 (tick 86420)"
+
+run "$work/good" "$(altered 9004)"
+expect "a differing jump frame" 1 "first at the jump frame at tick 655360"
+
+head -n 5000 "$work/good" >"$work/short"
+run "$work/good" "$work/short"
+expect "a list cut short" 1 "x86-64 printed 9005 lines, the ARM tool 5000"
+
+FAIL_arm=1 run "$work/good" "$work/good"
+expect "the ARM tool failing" 1 "the ARM frame tool failed"
+
+same=$(altered 13)  # tick 240 is no golden sample; tick 260, the next line, is one
+run "$same" "$same"
+expect "identical lists off the golden sample" 0 "identical to x86-64 and golden"
+same=$(altered 14)
+run "$same" "$same"
+expect "identical lists that disagree with the golden file" 1 "not tests/golden/frames.txt"
+
+echo "frame check self-test: $((cases - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
