@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/runProgram.h"
 #include "support/testPlatform.h"
 
 namespace {
@@ -260,12 +261,17 @@ TEST(Capture, SoundtrackIsWhatTheMixerPlays) {
   // The mixer's own output, from a second run of this test on the classic library.
   const std::string raw = work.path() + "/mixer.raw";
   const uintmax_t wanted = dataBytes;
-  const std::string command =
-      "env LD_LIBRARY_PATH=" ORBITRA_CLASSIC_SDL_DIR " ORBITRA_MIXER_OUTPUT=" + raw +
-      " ORBITRA_MIXER_BYTES=" + std::to_string(wanted) + " /proc/" + std::to_string(getpid()) +
-      "/exe --gtest_also_run_disabled_tests --gtest_filter=Capture.DISABLED_MixerReference "
-      ">/dev/null 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << "the mixer's run failed: " << command;
+  // Asked in-process: under an emulator /proc/<pid>/exe would name the emulator instead.
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  ASSERT_GT(length, 0);
+  const ProgramResult mixer = runProgram(
+      work.path(), std::string(self, static_cast<size_t>(length)),
+      {"--gtest_also_run_disabled_tests", "--gtest_filter=Capture.DISABLED_MixerReference"},
+      {"LD_LIBRARY_PATH=" ORBITRA_CLASSIC_SDL_DIR, "ORBITRA_MIXER_OUTPUT=" + raw,
+       "ORBITRA_MIXER_BYTES=" + std::to_string(wanted)},
+      120);
+  ASSERT_EQ(mixer.status, 0) << "the mixer's run failed: " << mixer.errText;
   const std::string mixed = readFile(raw);
   // The music starts on a buffer boundary (2048 samples of 4 bytes) after silent ones.
   const std::string samples = wav.substr(44);
