@@ -68,13 +68,9 @@ if [ ${#launch[@]} != 1 ] || [ "${launch[0]}" != "$prefix/games/orbitra" ]; then
   fail "the menu entry runs '$exec_line', not the installed program"
 fi
 
-# The server picks a free display itself: other checks may run their own at the same time.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
-display=":$(head -1 "$work/display")"
-export DISPLAY=$display
+# shellcheck source=tests/lib/xdisplay.sh
+source "$(dirname "$0")/lib/xdisplay.sh"
+start_virtual_display 1024x768
 # In the sanitizer build: a real display brings in the desktop's own libraries, whose leaks
 # are theirs; the headless tests keep checking the intro's own.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
@@ -83,15 +79,7 @@ cd / || fail "cannot enter /"
 SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 "${launch[@]}" 2>"$work/stderr" &
 intro=$!
 
-caption=".:Orbitra by Kalvaren:. 7.7.2007"
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name "^${caption//./\\.}\$" 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  kill -0 "$intro" 2>/dev/null || fail "the installed intro ended early: $(cat "$work/stderr")"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window with the caption appeared"
+wait_for_intro_window "$intro"
 
 # Past the curtain the picture must show the art it loaded from the installed data.
 sleep 4

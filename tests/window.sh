@@ -11,26 +11,16 @@ pids=()
 trap 'kill -KILL "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# The server picks a free display itself and says which.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" \
-  >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-ready=""
-for _ in $(seq 200); do
-  if [ -s "$work/display" ]; then
-    export DISPLAY=":$(head -1 "$work/display")"
-    xdpyinfo >/dev/null 2>&1 && ready=1 && break
-  fi
-  sleep 0.1
-done
-[ -n "$ready" ] || fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
+# shellcheck source=tests/lib/xdisplay.sh
+source "$(dirname "$0")/lib/xdisplay.sh"
+start_virtual_display 1920x1080
+pids+=("$xvfb")
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
 if ldd "$program" | grep -q 'sdl12-compat/libSDL'; then library=compat; else library=classic; fi
 cd "$root" || fail "no repository root"
-caption=".:Orbitra by Kalvaren:. 7.7.2007"
 # The probe goes into a program that may be built with AddressSanitizer. A real display brings
 # in the desktop's own libraries (D-Bus, the X and GL drivers, some unloaded again before the
 # end); their leaks are theirs, and the headless tests keep checking the intro's own.
@@ -43,14 +33,7 @@ start() {
   env "$@" "$program" ${args:-} 2>"$work/stderr" &
   intro=$!
   pids+=("$intro")
-  window=""
-  for _ in $(seq 100); do
-    window=$(xdotool search --name "^${caption//./\\.}\$" 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    kill -0 "$intro" 2>/dev/null || fail "the intro ended early: $(cat "$work/stderr")"
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no window with the caption appeared"
+  wait_for_intro_window "$intro"
 }
 size() { xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 # A held clock means no drawing pass reads the quit event that SIGTERM makes: kill outright.
@@ -64,7 +47,7 @@ frame=$work/frame-5000.png
 if [ $library = compat ]; then scale=4; else scale=1; fi
 start LD_PRELOAD="$probe" ORBITRA_PROBE_TICK=5000
 [ "$(size)" = "$((320 * scale))x$((240 * scale))" ] || fail "window is $(size) on $library"
-[ "$(xdotool getwindowname "$window")" = "$caption" ] || fail "caption differs"
+[ "$(xdotool getwindowname "$window")" = "$intro_caption" ] || fail "caption differs"
 sleep 2
 import -window "$window" "$work/window.png" || fail "no screenshot"
 [ -n "${ORBITRA_SCREENSHOTS:-}" ] && cp "$work/window.png" "$ORBITRA_SCREENSHOTS/window-$library.png"

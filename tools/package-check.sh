@@ -84,13 +84,10 @@ say "installed with $(grep -c '^Setting up' "$work/apt.log") packages set up"
 phase "installed with apt"
 
 # --- Run it from / as the menu would ----------------------------------------------------------
-# The server picks a free display itself: other checks may run their own at the same time.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
-display=":$(head -1 "$work/display")"
-export DISPLAY=$display
+# shellcheck source=tests/lib/xdisplay.sh
+source "$root/tests/lib/xdisplay.sh"
+start_virtual_display 1024x768
+display=$DISPLAY
 
 exec_line=$(sed -n 's/^Exec=//p' "$chroot/usr/share/applications/io.github.orbitra.Orbitra.desktop" | head -1)
 [ "$exec_line" = /usr/games/orbitra ] || fail "the menu entry runs '$exec_line'"
@@ -98,15 +95,7 @@ exec_line=$(sed -n 's/^Exec=//p' "$chroot/usr/share/applications/io.github.orbit
 chroot "$chroot" env -i DISPLAY="$display" SDL_AUDIODRIVER=dummy HOME=/root \
   sh -c 'cd / && exec "$0"' "$exec_line" 2>"$work/stderr" &
 intro=$!
-caption=".:Orbitra by Kalvaren:. 7.7.2007"
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name "^${caption//./\\.}\$" 2>/dev/null | head -1) || true
-  [ -n "$window" ] && break
-  kill -0 "$intro" 2>/dev/null || fail "the installed intro ended early: $(cat "$work/stderr")"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window with the caption appeared"
+wait_for_intro_window "$intro"
 sdl=$(grep -o '[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$intro/maps" | head -1 || true)
 sleep 4
 import -window "$window" "$work/shot.png" || fail "no screenshot"

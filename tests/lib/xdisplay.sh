@@ -1,0 +1,36 @@
+# Shared by the checks that open the intro's real window. Sourced, not run; each caller
+# defines fail() and a work folder $work.
+
+# The window's caption, exact.
+intro_caption=".:Orbitra by Kalvaren:. 7.7.2007"
+
+# start_virtual_display WxH: a virtual X server on a display it picks itself (other checks
+# may run their own at the same time); sets DISPLAY and xvfb.
+start_virtual_display() {
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  local _
+  for _ in $(seq 200); do
+    if [ -s "$work/display" ]; then
+      export DISPLAY=":$(head -1 "$work/display")"
+      xdpyinfo >/dev/null 2>&1 && return 0
+    fi
+    sleep 0.1
+  done
+  fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
+}
+
+# wait_for_intro_window PID: sets window to the intro's window once it shows; fails when the
+# program ends first (its standard error in $work/stderr) or no window comes within 10 s.
+wait_for_intro_window() {
+  window=""
+  local _
+  for _ in $(seq 100); do
+    window=$(xdotool search --name "^${intro_caption//./\\.}\$" 2>/dev/null | head -1) || true
+    [ -n "$window" ] && return 0
+    kill -0 "$1" 2>/dev/null || fail "the intro ended early: $(cat "$work/stderr")"
+    sleep 0.1
+  done
+  fail "no window with the caption appeared"
+}
