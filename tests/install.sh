@@ -88,12 +88,7 @@ import -window "$window" "$work/shot.png" || fail "no screenshot"
 colours=$(convert "$work/shot.png" -format '%k' info:)
 [ "$colours" -gt 16 ] || fail "the window shows only $colours colours"
 
-xdotool key --window "$window" Escape
-for _ in $(seq 100); do kill -0 "$intro" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$intro" 2>/dev/null && fail "Escape did not end the intro"
-wait "$intro"
-status=$?
-[ "$status" = 0 ] || fail "exit status $status: $(cat "$work/stderr")"
+escape_ends_intro "$intro"
 [ ! -s "$work/stderr" ] || fail "the intro wrote: $(cat "$work/stderr")"
 echo "installed into a prefix with a blank; entry, metainfo, icons and manual page valid;" \
   "started from / by the menu's command, $colours colours shown, Escape ended with status 0"

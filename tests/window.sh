@@ -73,12 +73,7 @@ fi
 # A real run of a dozen seconds keeps the limiter's pace, just under 51 frames a second.
 start LD_PRELOAD="$probe" ORBITRA_PROBE_REPORT="$work/probe.txt"
 sleep 12
-xdotool key --window "$window" Escape
-for _ in $(seq 100); do kill -0 "$intro" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$intro" 2>/dev/null && fail "Escape did not end the intro"
-wait "$intro"
-status=$?
-[ "$status" = 0 ] || fail "exit status $status: $(cat "$work/stderr")"
+escape_ends_intro "$intro"
 read -r _ frames _ seconds _ cpu _ steady <"$work/probe.txt" || fail "no probe report"
 awk -v r="$steady" 'BEGIN { exit !(r >= 49 && r <= 52) }' ||
   fail "$steady frames a second ($frames in $seconds s)"

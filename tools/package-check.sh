@@ -103,13 +103,8 @@ import -window "$window" "$work/shot.png" || fail "no screenshot"
 colours=$(convert "$work/shot.png" -format '%k' info:)
 [ "$colours" -gt 16 ] || fail "the window shows only $colours colours"
 size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
-xdotool key --window "$window" Escape
-for _ in $(seq 100); do kill -0 "$intro" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$intro" 2>/dev/null && fail "Escape did not end the intro"
-status=0
-wait "$intro" || status=$?
+escape_ends_intro "$intro"
 intro=""
-[ "$status" = 0 ] || fail "exit status $status: $(cat "$work/stderr")"
 say "ran from /: ${size} window, $colours colours, Escape gave status 0; SDL from ${sdl#"$chroot"}"
 phase "ran"
 

@@ -34,3 +34,14 @@ wait_for_intro_window() {
   done
   fail "no window with the caption appeared"
 }
+
+# escape_ends_intro PID: presses Escape in $window and fails unless the intro then ends
+# within 10 s with status 0.
+escape_ends_intro() {
+  xdotool key --window "$window" Escape
+  local _ status=0
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$1" 2>/dev/null && fail "Escape did not end the intro"
+  wait "$1" || status=$?
+  [ "$status" = 0 ] || fail "exit status $status: $(cat "$work/stderr")"
+}
