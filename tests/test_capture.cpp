@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 struct Outcome {
   int status = -1;
-  std::string errText;
+  std::string errText, outText;
 };
 
 std::string readFile(const std::string& path) {
@@ -36,15 +36,20 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-// Runs the tool from `folder` (the source tree by default, where res/ lives).
+// Runs the tool from `folder` (the source tree by default, where res/ lives), its standard
+// output a pipe.
 Outcome capture(const std::string& arguments, const std::string& environment = "",
                 const std::string& folder = ORBITRA_SOURCE_DIR) {
   const std::string errFile =
       fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
   const std::string command = "cd '" + folder + "' && env " + environment + " '" + ORBITRA_CAPTURE +
-                              "' " + arguments + " 2>'" + errFile + "' </dev/null >/dev/null";
-  const int raw = std::system(command.c_str());
+                              "' " + arguments + " 2>'" + errFile + "' </dev/null";
   Outcome run;
+  FILE* output = popen(command.c_str(), "r");
+  char buffer[65536];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output)) > 0;)
+    run.outText.append(buffer, got);
+  const int raw = pclose(output);
   if (raw != -1 && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
   run.errText = readFile(errFile);
   std::remove(errFile.c_str());
@@ -187,21 +192,25 @@ TEST(Capture, FramesMatchTheGoldenHashes) {
   }
 }
 
-// A symbolic link is written through and kept; a link to an open file (/dev/stdout is one) is
-// written in place; finished files get the ordinary mode; --seconds rounds to whole frames.
+// A symbolic link is written through and kept; a link to an open file (/dev/stdout is one,
+// here to a pipe) is written in place; finished files get the ordinary mode; --seconds rounds
+// to whole frames.
 TEST(Capture, OutputsGoThroughLinksAndIntoOpenFiles) {
   TempWorkDir work;
   const std::string out = work.path() + "/";
   fs::create_symlink("sound.wav", out + "link.wav");
   const mode_t usual = umask(027);
-  const Outcome run = capture("--quiet --seconds 0.07 --wav " + out +
-                              "link.wav --y4m /dev/fd/3 3>" + out + "open.y4m");
+  const Outcome linked = capture("--quiet --seconds 0.07 --wav " + out +
+                                 "link.wav --y4m /dev/fd/3 3>" + out + "open.y4m");
   umask(usual);
-  ASSERT_EQ(run.status, 0) << run.errText;
+  const Outcome piped = capture("--quiet --frames 1 --wav /dev/stdout");
+  ASSERT_EQ(linked.status, 0) << linked.errText;
+  ASSERT_EQ(piped.status, 0) << piped.errText;
   EXPECT_TRUE(fs::is_symlink(out + "link.wav"));
   EXPECT_EQ(fs::file_size(out + "sound.wav"), 44u + 4 * 441 * 4);
   EXPECT_EQ(fs::status(out + "sound.wav").permissions(), static_cast<fs::perms>(0640));
   EXPECT_EQ(readY4m(out + "open.y4m").frames.size(), 4u);
+  EXPECT_EQ(piped.outText.size(), 44u + 441 * 4);
 }
 
 // Not a test on its own, so disabled: the mixer playing the module as the program asks,
@@ -455,6 +464,7 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
     EXPECT_NE(run.status, 0) << c.arguments;
     EXPECT_EQ(std::count(run.errText.begin(), run.errText.end(), '\n'), 1) << run.errText;
     EXPECT_EQ(run.errText.rfind("orbitra-capture: ", 0), 0u) << run.errText;
+    EXPECT_EQ(run.outText, "");
     EXPECT_NE(run.errText.find(c.says), std::string::npos) << c.arguments << "\n" << run.errText;
     EXPECT_TRUE(fs::is_empty(out))
         << c.arguments << " left " << fs::directory_iterator(out)->path();
