@@ -21,4 +21,4 @@ pyftsubset "$source_font" --output-file="$1/bigFont.ttf" \
   --unicodes=20-7E --no-ignore-missing-unicodes --notdef-outline \
   --name-IDs='*' --name-languages='*' --name-legacy \
   --drop-tables+=BDF,FFTM --drop-tables-=EBDT,EBLC \
-  --no-recalc-timestamp --no-recalc-bounds
+  --no-recalc-timestamp --no-recalc-bounds --canonical-order
