@@ -192,6 +192,44 @@ TEST(Capture, FramesMatchTheGoldenHashes) {
   }
 }
 
+// --verify against a golden list in a copied data folder: a short run listed by --hashes (its
+// lines the golden list's own) passes; each altered line is named as the first difference.
+TEST(Capture, VerifyNamesTheFirstFrameThatDiffers) {
+  TempWorkDir work;
+  fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", work.path() + "/res");
+  const Outcome listed = capture("--hashes 1000 250 330890");
+  ASSERT_EQ(listed.status, 0) << listed.errText;
+  const std::map<uint32_t, std::string> golden = goldenHashes();
+  std::istringstream lines(listed.outText);
+  for (std::string tick, hash; lines >> tick >> hash;) {
+    if (tick != "all" && std::stoul(tick) <= 1000) {  // the jump depends on a longer history
+      EXPECT_EQ(hash, golden.at(std::stoul(tick))) << "tick " << tick;
+    }
+  }
+  fs::create_directories(work.path() + "/tests/golden");
+  // The list with the last digit of the line that starts with `alter` changed.
+  const auto verify = [&](const std::string& alter) {
+    std::string list = listed.outText;
+    if (!alter.empty()) {
+      char& digit = list[list.find('\n', list.find("\n" + alter) + 1) - 1];
+      digit = digit == '0' ? '1' : '0';
+    }
+    std::ofstream(work.path() + "/tests/golden/frames.txt") << list;
+    return capture("--verify", "", work.path());
+  };
+  const Outcome passed = verify("");
+  EXPECT_EQ(passed.status, 0);
+  EXPECT_EQ(passed.errText, "orbitra-capture: all 52 frames identical\n");
+  for (const auto& [line, verdict] : std::map<std::string, std::string>{
+           {"500 ", "frame 25 (tick 500 ms) differs from the golden list"},
+           {"all ", "a frame between ticks 0 and 1000 ms differs from the golden list"},
+           {"330890 ", "frame 51 (tick 330890 ms) differs from the golden list"}}) {
+    const Outcome failed = verify(line);
+    EXPECT_EQ(failed.status, 1) << line;
+    EXPECT_NE(failed.errText.find(verdict), std::string::npos) << failed.errText;
+  }
+}
+
 // A symbolic link is written through and kept; a link to an open file (/dev/stdout is one,
 // here to a pipe) is written in place; finished files get the ordinary mode; --seconds rounds
 // to whole frames.

@@ -9,11 +9,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <thread>
 #include <utility>
 
 #include "base/assetFiles.h"
+#include "base/goldenList.h"
 #include "encoder.h"
 #include "frameQueue.h"
 #include "frameSource.h"
@@ -43,27 +46,66 @@ uint64_t hashPicture(const Picture& picture, uint64_t hash = fnvBasis) {
   return hash;
 }
 
+// The golden run: every frame 20 ms apart from tick 0 to `end`, each given to `each` with its
+// hash, the hash of them all to `all`, then the frame at each of `jumps` to `each` again;
+// stops where one of them returns false.
+template <class Each, class All>
+void drawGoldenRun(FrameSource& source, Uint32 end, const std::vector<Uint32>& jumps, Each each,
+                   All all) {
+  uint64_t allHash = fnvBasis;
+  for (Uint32 tick = 0; tick <= end; tick += 20) {
+    const Picture picture = source.draw(tick);
+    allHash = hashPicture(picture, allHash);
+    if (!each(tick, hashPicture(picture))) return;
+  }
+  if (!all(allHash)) return;
+  for (Uint32 tick : jumps) {
+    if (!each(tick, hashPicture(source.draw(tick)))) return;
+  }
+}
+
 int printHashes(const CaptureOptions& options) {
   FrameSource source;
   std::string error;
   if (!source.start(error)) return fail(error);
-  uint64_t all = fnvBasis;
+  bool jumping = false;
   Uint32 nextMark = 0;
-  for (Uint32 tick = 0; tick <= options.hashEnd; tick += 20) {
-    const Picture picture = source.draw(tick);
-    const uint64_t hash = hashPicture(picture);
-    all = hashPicture(picture, all);
-    if (tick >= nextMark) {
-      std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hash));
-      while (nextMark <= tick) nextMark += options.hashEvery;
-    }
-  }
-  std::printf("all %016llx\n", static_cast<unsigned long long>(all));
-  for (Uint32 tick : options.jumps) {
-    const Picture picture = source.draw(tick);
-    std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hashPicture(picture)));
-  }
+  drawGoldenRun(
+      source, options.hashEnd, options.jumps,
+      [&](Uint32 tick, uint64_t hash) {
+        if (jumping || tick >= nextMark) {
+          std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hash));
+          while (!jumping && nextMark <= tick) nextMark += options.hashEvery;
+        }
+        return true;
+      },
+      [&](uint64_t hash) {
+        std::printf("all %016llx\n", static_cast<unsigned long long>(hash));
+        jumping = true;
+        return true;
+      });
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
+}
+
+// The golden run drawn here and compared with the golden list shipped with the intro's data.
+int verifyFrames() {
+  const std::string listFile = assetFile(goldenListName);
+  std::ifstream in(listFile, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  GoldenCheck check;
+  std::string error;
+  if (!in || !check.read(text.str(), error)) {
+    return fail("cannot read the golden list " + listFile + (error.empty() ? "" : ": " + error));
+  }
+  FrameSource source;
+  if (!source.start(error)) return fail(error);
+  drawGoldenRun(
+      source, check.runEnd(), check.jumps(),
+      [&](Uint32 tick, uint64_t hash) { return check.frame(tick, hash); },
+      [&](uint64_t hash) { return check.allFrames(hash); });
+  fail(check.verdict());
+  return check.passed() ? 0 : 1;
 }
 
 bool makeFolder(const std::string& path, std::string& error) {
@@ -178,6 +220,7 @@ int runCapture(const CaptureOptions& options) {
                 ": run it from the folder that holds res/, or install the intro's files");
   }
   if (options.hashes) return printHashes(options);
+  if (options.verify) return verifyFrames();
 
   Canvas canvas = scaledCanvas(pictureWidth, pictureHeight, options.scale);
   if (options.fitWidth > 0) {

@@ -30,7 +30,10 @@ const char* const usageText =
     "      --quiet         no progress bar or summary\n"
     "      --hashes END EVERY [TICK...]\n"
     "                      print \"<tick> <hash>\" of the frames from tick 0 to END at every\n"
-    "                      EVERY ms, \"all <hash>\", then one frame at each TICK\n";
+    "                      EVERY ms, \"all <hash>\", then one frame at each TICK\n"
+    "      --verify        draw the golden run here and compare it with the golden list\n"
+    "                      shipped with the intro: \"all N frames identical\" and status 0,\n"
+    "                      or the first frame that differs and status 1\n";
 
 namespace {
 constexpr int64_t maxFrames = 10 * 3600 * 50;  // ten hours: the WAV stays under 4 GiB
@@ -147,6 +150,9 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
         return bad("--fit " + std::string(value) + " is smaller than the 320x240 picture");
       }
       ++i;
+    } else if (arg == "--verify") {
+      if (argc != 2) return bad("--verify takes no other options");
+      options.verify = true;
     } else if (arg == "--hashes") {
       options.hashes = true;
       if (!tickValue(value, options.hashEnd) || i + 2 >= argc ||
@@ -165,7 +171,7 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
       return bad("unknown option " + arg + " (see --help)");
     }
   }
-  if (options.help || options.hashes) return true;
+  if (options.help || options.hashes || options.verify) return true;
 
   if (scaleGiven && options.fitWidth > 0) return bad("--scale and --fit exclude each other");
   if (options.video.empty() && options.y4m.empty() && options.wav.empty() &&

@@ -30,6 +30,8 @@ struct CaptureOptions {
   Uint32 hashEnd = 0;
   Uint32 hashEvery = 0;
   std::vector<Uint32> jumps;
+  // The golden run compared with the golden list shipped with the intro.
+  bool verify = false;
 };
 
 // False with a one-line `error` for anything malformed, out of range or contradictory.
