@@ -55,6 +55,9 @@ std::vector<std::string> encoderArguments(const EncoderSettings& settings) {
     // in the least time.
     appendWords(args, "-c:v libx264rgb -qp 0 -preset veryfast -c:a flac");
   }
+  // The same file from the same frames on any machine: no version strings or creation
+  // times written, and a fixed number of encoder threads, which the coding depends on.
+  appendWords(args, "-threads 4 -fflags +bitexact -flags:v +bitexact -flags:a +bitexact");
   args.push_back(settings.outputFile);
   return args;
 }
