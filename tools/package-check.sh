@@ -84,6 +84,10 @@ in_chroot dpkg -s orbitra 2>/dev/null | grep -qx 'Status: install ok installed' 
 [ -x "$chroot/usr/games/orbitra" ] || fail "no /usr/games/orbitra"
 say "installed with $(grep -c '^Setting up' "$work/apt.log") packages set up"
 phase "installed with apt"
+in_chroot sh -c 'cd / && /usr/games/orbitra-capture --verify' 2>"$work/verify" ||
+  fail "the installed capture tool's --verify: $(cat "$work/verify")"
+say "$(cat "$work/verify")"
+phase "verified"
 
 # --- Run it from / as the menu would ----------------------------------------------------------
 # shellcheck source=tests/lib/xdisplay.sh

@@ -8,7 +8,6 @@
 set -uo pipefail
 exec 1>&2
 arch=$1 deb=$2
-golden=$(cd "$(dirname "$0")/../golden" && pwd)/frames.txt
 base=${ORBITRA_CHROOT_DIR:-/var/tmp/orbitra-chroot}/$arch
 work=$base.check
 fail() { echo "FAIL: $*"; exit 1; }
@@ -49,8 +48,6 @@ in_chroot env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy HOME=/tmp sh -c \
 status=$?
 [ "$status" -eq 124 ] && [ ! -s "$work/run.err" ] ||
   fail "the installed intro ended with status $status: $(head -5 "$work/run.err")"
-in_chroot sh -c 'cd / && /usr/games/orbitra-capture --hashes 1000 250' >"$work/hashes" 2>"$work/run.err" ||
-  fail "the installed capture tool failed: $(head -5 "$work/run.err")"
-awk '$1 != "all" && $1 <= 1000' "$golden" | cmp -s - <(grep -v '^all ' "$work/hashes") ||
-  fail "the installed capture tool's hashes differ from the golden ones: $(head -3 "$work/hashes")"
-echo "orbitra $version installed with its dependencies in a Debian $arch system, ran and drew the golden frames"
+in_chroot sh -c 'cd / && /usr/games/orbitra-capture --verify' 2>"$work/verify" ||
+  fail "the installed capture tool's --verify: $(head -3 "$work/verify")"
+echo "orbitra $version installed with its dependencies in a Debian $arch system, ran, $(sed "s/^orbitra-capture: //" "$work/verify")"

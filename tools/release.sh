@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# Makes every download of one version in release/<version>/, from a clean checkout, as root on
+# Debian 12: the Debian packages for amd64, arm64 and armhf, the Windows zip, the browser site
+# as a zip and as one page, a 1080p video of one whole run, the source, SHA256SUMS and NOTES.md.
+# Each piece comes from the script that builds it (tools/cross.sh, tools/web.sh,
+# tools/windows.sh, CPack) with that script's own checks; then the release itself is checked: the
+# packages installed in fresh Debian systems of their architecture, the zip in a fresh Wine
+# prefix and the page from file:// in the browsers, each proving its frames with --verify.
+# Prints a table of the files and their sizes; ends with status 1 when any step failed.
+#
+# The files are the same, byte for byte, from every run on the same commit: the commit's time
+# is SOURCE_DATE_EPOCH, build paths are mapped out, archives are sorted with fixed times and
+# owners. `tools/release.sh --twice` proves it: two runs, in two fresh clones at different
+# paths one after the other, compared file by file (diffoscope explains any difference).
+#   ORBITRA_RELEASE_SKIP="checks"   makes the files without checking the release
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+root=$PWD
+say() { echo "release: $*" >&2; }
+
+# --- Twice: two releases of HEAD in two clones, compared --------------------------------------
+if [ "${1:-}" = --twice ]; then
+  head=$(git rev-parse HEAD) || exit 1
+  work=$(mktemp -d /var/tmp/orbitra-twice.XXXXXX)
+  status=0
+  # Two folders of different depth and name, so that no path of the first run can match.
+  for clone in "$work/first/orbitra" "$work/second-run/src/orbitra-release"; do
+    mkdir -p "$(dirname "$clone")"
+    git clone -q --no-local "$root" "$clone" && git -C "$clone" checkout -q "$head" || exit 1
+    say "release in $clone (log: $clone.log)"
+    "$clone/tools/release.sh" >"$clone.log" 2>&1 || { say "the release in $clone failed"; status=1; }
+    tail -n 20 "$clone.log" >&2
+  done
+  first=$(ls -d "$work"/first/orbitra/release/*/ 2>/dev/null | head -1)
+  second=$(ls -d "$work"/second-run/src/orbitra-release/release/*/ 2>/dev/null | head -1)
+  [ -n "$first" ] && [ -n "$second" ] || { say "a run made no release"; exit 1; }
+  if diff -u "$first/SHA256SUMS" "$second/SHA256SUMS" >&2; then
+    say "identical: every line of SHA256SUMS the same ($(wc -l <"$first/SHA256SUMS") files)"
+  else
+    status=1
+    command -v diffoscope >/dev/null || apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+      --no-install-recommends diffoscope-minimal >/dev/null
+    for file in "$first"/*; do
+      name=$(basename "$file")
+      cmp -s "$file" "$second/$name" && continue
+      say "$name differs: $work/$name.diffoscope.txt"
+      diffoscope --text "$work/$name.diffoscope.txt" "$file" "$second/$name" >/dev/null 2>&1
+      head -n 40 "$work/$name.diffoscope.txt" >&2
+    done
+  fi
+  say "both runs and their logs are in $work"
+  exit $status
+fi
+
+# --- The same files from every run --------------------------------------------------------------
+[ "$(id -u)" = 0 ] || { say "run as root: the checks use debootstrap and chroot"; exit 1; }
+if [ -n "$(git status --porcelain)" ]; then
+  say "the checkout has changes; a release is made from a clean one:"
+  git status --short >&2
+  exit 1
+fi
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
+umask 022
+# Read by CMake when each build is first configured: no path of this checkout in any output.
+export CFLAGS="-ffile-prefix-map=$root=." CXXFLAGS="-ffile-prefix-map=$root=."
+skip=${ORBITRA_RELEASE_SKIP:-}
+
+steps=() results=() seconds=() failed=0
+logs=$root/build-release/logs
+mkdir -p "$logs"
+# step NAME COMMAND...: runs the command with its output in build-release/logs/NAME.log.
+step() {
+  local name=$1 start=$SECONDS
+  shift
+  say "$name ..."
+  if "$@" >"$logs/$name.log" 2>&1; then
+    results+=(ok)
+  else
+    results+=(FAILED)
+    failed=$((failed + 1))
+    say "$name FAILED; the end of $logs/$name.log:"
+    tail -n 15 "$logs/$name.log" >&2
+  fi
+  steps+=("$name") seconds+=($((SECONDS - start)))
+}
+
+# The plain project as the Debian package is built: Debian's flags, no tests.
+configure() {
+  cmake -S . -B build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF &&
+    cmake --build build-release -j2
+}
+step configure configure
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/CMakeCache.txt)
+[ -n "$version" ] || { say "no version from the CMake project"; exit 1; }
+out=$root/release/$version
+rm -rf "$out"
+mkdir -p "$out"
+say "orbitra $version, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH" +%F))"
+
+# Writes a zip of FOLDER's contents, entries sorted, every time the commit's, no owners.
+reproducible_zip() {  # zip-file folder
+  local zip_file=$1 folder=$2
+  rm -f "$zip_file"
+  find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  (cd "$(dirname "$folder")" &&
+    find "$(basename "$folder")" -print | LC_ALL=C sort | zip -q -9 -X -D -@ "$zip_file")
+}
+
+# --- The files ----------------------------------------------------------------------------------
+amd64_deb() {
+  rm -rf build-release/package
+  (cd build-release && cpack -G DEB -B "$root/build-release/package") &&
+    cp build-release/package/"orbitra_${version}_amd64.deb" "$out/"
+}
+step deb-amd64 amd64_deb
+
+# The ARM packages, with the suite and the frame check under emulation and the install in a
+# Debian system of the architecture.
+arm_deb() {  # arch
+  ORBITRA_CROSS_CHROOT=yes tools/cross.sh "$1" && cp "build-$1/orbitra_${version}_$1.deb" "$out/"
+}
+step deb-arm64 arm_deb arm64
+step deb-armhf arm_deb armhf
+
+windows_zip() {
+  tools/windows.sh zip && cp "build-windows/orbitra-$version-windows-x64.zip" "$out/"
+}
+step windows windows_zip
+
+web() {
+  tools/web.sh build || return 1
+  local stage=build-web/release
+  rm -rf "$stage" && mkdir -p "$stage" && cp -a build-web/site "$stage/orbitra-$version-web" &&
+    rm -f "$stage/orbitra-$version-web/orbitra.html" &&
+    reproducible_zip "$out/orbitra-$version-web.zip" "$stage/orbitra-$version-web" &&
+    cp build-web/site/orbitra.html "$out/orbitra-$version.html"
+}
+step web web
+
+# One whole run: from the first frame past the end of the first ball cycle and its reset (95 s).
+video() {
+  build-release/orbitra-capture --quiet --seconds 100 --fit 1920x1080 --web \
+    -o "$out/orbitra-$version-1080p.mp4"
+}
+step video video
+
+source_archive() {
+  git archive --format=tar --prefix="orbitra-$version/" HEAD | gzip -9 -n >"$out/orbitra-$version.tar.gz"
+}
+step source source_archive
+
+# The release's notes: the changelog's entry for this version, and how to check a download.
+notes() {
+  local entry
+  entry=$(awk -v v="$version" '/^## / { on = ($2 == v) } on' CHANGELOG.md)
+  [ -n "$entry" ] || { echo "CHANGELOG.md has no entry for $version"; return 1; }
+  {
+    echo "# orbitra $version"
+    echo
+    echo "$entry" | tail -n +2
+    echo
+    cat <<EOF
+## Check what you see
+
+Every download draws exactly the same frames as every other. Each carries the list of those
+frames' hashes and a way to draw the first three minutes again and compare them, on your own
+machine:
+
+- Linux (the packages): \`/usr/games/orbitra-capture --verify\`
+- Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
+- The browser (the site or the single page): open the page with \`?verify\` after its address,
+  for example \`orbitra-$version.html?verify\`
+
+Each ends with one line: "all N frames identical", or the first frame that differs. Check the
+files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.
+EOF
+  } >"$out/NOTES.md"
+}
+step notes notes
+
+(cd "$out" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
+  xargs sha256sum >SHA256SUMS)
+
+# --- The release, checked -----------------------------------------------------------------------
+if [ "$skip" != checks ]; then
+  # The amd64 package from this build in a fresh Debian system; the ARM ones were installed by
+  # tools/cross.sh above.
+  step check-deb-amd64 tools/package-check.sh build-release
+  step check-windows tools/windows.sh test
+  step check-web tools/web.sh test
+  video_check() {
+    local probe
+    probe=$(ffprobe -v error -show_entries stream=codec_name,width,height,duration \
+      -of csv=p=0 "$out/orbitra-$version-1080p.mp4") || return 1
+    echo "$probe"
+    # H.264 at 1920x1080 and 100 s, the sound 100 s long too (AAC ends within a frame of it).
+    grep -Eq '^h264,1920,1080,(99\.9|100\.0)' <<<"$probe" &&
+      grep -Eq '^aac,,,(99\.9|100\.0)' <<<"$probe" || return 1
+    # H.264 for the web is lossy: the lossless video of the same run must decode to exactly the
+    # frames the capture tool writes as pictures.
+    local tmp=build-release/video-check
+    rm -rf "$tmp" && mkdir -p "$tmp/png"
+    build-release/orbitra-capture --quiet --seconds 100 -o "$tmp/lossless.mkv" &&
+      build-release/orbitra-capture --quiet --seconds 100 --png-dir "$tmp/png" || return 1
+    ffmpeg -v error -i "$tmp/lossless.mkv" -map 0:v -pix_fmt rgb24 -f framemd5 - |
+      grep -v '^#' | awk -F, '{print $NF}' >"$tmp/video.md5"
+    ffmpeg -v error -framerate 50 -i "$tmp/png/%06d.png" -pix_fmt rgb24 -f framemd5 - |
+      grep -v '^#' | awk -F, '{print $NF}' >"$tmp/png.md5"
+    [ "$(wc -l <"$tmp/png.md5")" = 5000 ] && cmp "$tmp/video.md5" "$tmp/png.md5" &&
+      echo "5000 frames of the lossless video equal the capture tool's pictures"
+  }
+  step check-video video_check
+fi
+
+# --- What was made ------------------------------------------------------------------------------
+echo
+echo "== orbitra $version: release/$version =="
+for file in "$out"/*; do
+  printf '%-40s %12s bytes\n' "$(basename "$file")" "$(stat -c %s "$file")"
+done
+echo
+for i in "${!steps[@]}"; do
+  printf '%-16s %-7s %5ss\n' "${steps[$i]}" "${results[$i]}" "${seconds[$i]}"
+done
+echo "$((${#steps[@]} - failed)) steps passed, $failed failed, $SECONDS s in all"
+[ "$failed" -eq 0 ]
