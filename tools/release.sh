@@ -98,14 +98,8 @@ rm -rf "$out"
 mkdir -p "$out"
 say "orbitra $version, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH" +%F))"
 
-# Writes a zip of FOLDER's contents, entries sorted, every time the commit's, no owners.
-reproducible_zip() {  # zip-file folder
-  local zip_file=$1 folder=$2
-  rm -f "$zip_file"
-  find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-  (cd "$(dirname "$folder")" &&
-    find "$(basename "$folder")" -print | LC_ALL=C sort | zip -q -9 -X -D -@ "$zip_file")
-}
+# shellcheck source=lib/archive.sh
+. tools/lib/archive.sh
 
 # --- The files ----------------------------------------------------------------------------------
 amd64_deb() {
