@@ -125,8 +125,8 @@ step windows windows_zip
 web() {
   tools/web.sh build || return 1
   local stage=build-web/release
+  # The site as served, the single page included: the site's own pages point to it.
   rm -rf "$stage" && mkdir -p "$stage" && cp -a build-web/site "$stage/orbitra-$version-web" &&
-    rm -f "$stage/orbitra-$version-web/orbitra.html" &&
     reproducible_zip "$out/orbitra-$version-web.zip" "$stage/orbitra-$version-web" &&
     cp build-web/site/orbitra.html "$out/orbitra-$version.html"
 }
