@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+
 namespace {
 bool isDirectory(const std::string& path) {
   struct stat info;
@@ -26,7 +28,15 @@ std::string dataRoot() {
     const std::string installed = beside + "/" ORBITRA_INSTALLED_DATA_DIR;
     if (isDirectory(installed + "/res")) return installed + "/";
   }
-  if (isDirectory(ORBITRA_SOURCE_DATA_DIR "/res")) return ORBITRA_SOURCE_DATA_DIR "/";
+  if (beside.empty()) return "";
+  // A program in a build tree (or its tests/ folder) finds the source tree it was built from in
+  // a file the build writes beside the programs. It is never installed, and no program that
+  // ships carries a path of the machine that built it.
+  for (const std::string& folder : {beside, beside + "/.."}) {
+    std::ifstream file(folder + "/" ORBITRA_SOURCE_TREE_FILE);
+    std::string source;
+    if (std::getline(file, source) && isDirectory(source + "/res")) return source + "/";
+  }
   return "";
 }
 }  // namespace

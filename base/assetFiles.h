@@ -6,5 +6,5 @@
 // the working directory when that has a res/ folder, as the intro always did; otherwise
 // relative to the data directory fixed at build time: the installed one beside the program
 // (<prefix>/share/games/orbitra for <prefix>/games/orbitra), else the source tree the program
-// was built from. Messages keep naming the file as given.
+// was built from, for a program in its build tree. Messages keep naming the file as given.
 std::string assetFile(const char* name);
