@@ -55,50 +55,29 @@ summary() {
 }
 started=$(date +%s)
 
-apt_install() {
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "$@" >/dev/null
-}
 unpack_debs() {
   local deb
   for deb; do dpkg -x "$deb" "$devroot" || return 1; done
 }
-missing_packages() {
-  local package
-  for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-      echo "$package"
-  done
-}
+# shellcheck source=lib/packages.sh
+. tools/lib/packages.sh
 
 # --- install: the cross toolchain, qemu and the target's run-time libraries -------------
 t=$(date +%s)
 install_ok=1
 tools/install-deps.sh test || install_ok=0
 if [ $install_ok = 1 ]; then
-  need_update=0
   if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
     if [ "$(id -u)" -ne 0 ]; then
       echo "The $arch architecture is not enabled: run this script as root"
       install_ok=0
     else
-      dpkg --add-architecture "$arch" && need_update=1 || install_ok=0
+      dpkg --add-architecture "$arch" || install_ok=0
     fi
   fi
-  mapfile -t missing < <(missing_packages "${native_packages[@]}" \
-    "${target_packages[@]/%/:$arch}")
-  if [ $install_ok = 1 ] && [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-      echo "Missing Debian packages: ${missing[*]}; run this script as root"
-      install_ok=0
-    else
-      echo "Installing ${missing[*]}"
-      [ $need_update = 1 ] || apt_install "${missing[@]}" 2>/dev/null || need_update=1
-      if [ $need_update = 1 ]; then
-        apt-get update -qq -o DPkg::Lock::Timeout=600 && apt_install "${missing[@]}" || install_ok=0
-      fi
-    fi
-  fi
+  # Installing refreshes the package lists first, which a newly added architecture needs.
+  [ $install_ok = 1 ] && { need_packages "${native_packages[@]}" "${target_packages[@]/%/:$arch}" ||
+    install_ok=0; }
 fi
 if [ $install_ok = 1 ]; then
   # Unpacked again only when apt offers other versions than the ones unpacked. The run-time

@@ -12,24 +12,6 @@ if [ "${1:-run}" = test ]; then
     libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file)
 fi
 
-# Only this machine's own architecture counts: an arm64 copy of a -dev package installed for
-# cross builds does not let a native build find its library.
-native=$(dpkg --print-architecture)
-installed() {
-  dpkg-query -W -f='${Status} ${Architecture}\n' "$1" 2>/dev/null |
-    grep -Eq "^install ok installed ($native|all)\$"
-}
-missing=()
-for package in "${packages[@]}"; do
-  installed "$package" || missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "Missing Debian packages: ${missing[*]}" >&2
-  echo "Run this command as root, or first: sudo apt-get install ${missing[*]}" >&2
-  exit 1
-fi
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# shellcheck source=lib/packages.sh
+. "$(dirname "$0")/lib/packages.sh"
+need_packages "${packages[@]}"

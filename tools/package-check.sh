@@ -12,7 +12,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build}")
-mirror=${ORBITRA_MIRROR:-http://deb.debian.org/debian}
+# shellcheck source=lib/packages.sh
+. "$root/tools/lib/packages.sh"
+mirror=${ORBITRA_MIRROR:-$(debian_archive | head -n1)}
 cache=${ORBITRA_CHROOT_CACHE:-/var/cache/orbitra-package-check}
 base="$cache/bookworm-minbase.tar"
 

@@ -5,7 +5,8 @@
 #   tools/web.sh test         builds, then checks the page in headless Chromium against the
 #                             desktop frame tool, frame for frame
 # The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
-# packages, built with Emscripten) are cached outside the work tree, keyed by their versions,
+# packages pinned in deps/debian-sources.txt, built with Emscripten) are cached outside the work
+# tree (in $ORBITRA_WEB_CACHE when set), keyed by those versions and the build's own files,
 # so only the first build on a machine compiles them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,55 +31,16 @@ fi
 export NODE_PATH=/usr/share/nodejs  # emcc's own scripts need Debian's node modules
 say() { echo "web: $*" >&2; }
 
-install_packages() {
-  local missing=() package
-  for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  if [ "$(id -u)" -ne 0 ]; then
-    say "missing Debian packages: ${missing[*]}; run as root, or: sudo apt-get install ${missing[*]}"
-    exit 1
-  fi
-  say "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get -o DPkg::Lock::Timeout=600 update -qq
-  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-}
-
-# The libraries come from Debian's source packages: make sure apt knows where they are.
-ensure_sources() {
-  if apt-get source --print-uris -qq zlib 2>/dev/null | grep -q '\.dsc'; then return 0; fi
-  if [ "$(id -u)" -ne 0 ]; then
-    say "apt knows no source packages for the release; add deb-src lines (as root), run again"
-    exit 1
-  fi
-  if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    say "adding deb-src lines for bookworm"
-    cat >/etc/apt/sources.list.d/orbitra-web-src.sources <<'SOURCES'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-  fi
-  apt-get -o DPkg::Lock::Timeout=600 update -qq
-}
+# shellcheck source=lib/packages.sh
+. tools/lib/packages.sh
+# shellcheck source=lib/sources.sh
+. tools/lib/sources.sh
 
 build_libraries() {
   # The key: the exact source package versions, the compiler and the build's own files.
   local key
   key=$({
-    apt-get source --print-uris -qq libsdl1.2 sdl-mixer1.2 libmikmod freetype libpng1.6 zlib |
-      grep -o "[^/' ]*\.dsc" | sort
+    pinned_sources_key
     emcc --version | head -n1
     cat web/deps/build-libs.sh web/deps/CMakeLists.txt web/deps/*/*.h
   } | sha256sum | cut -c1-16)
@@ -88,14 +50,12 @@ build_libraries() {
     return 0
   fi
   say "building the libraries into $libs (a few minutes, once per machine)"
-  mkdir -p "$cache"
   web/deps/build-libs.sh "$libs"
 }
 
 build_site() {
-  install_packages emscripten dpkg-dev cmake make
-  command -v node >/dev/null || install_packages nodejs
-  ensure_sources
+  need_packages emscripten dpkg-dev cmake make
+  command -v node >/dev/null || need_packages nodejs
   build_libraries
   mkdir -p "$build_dir"
   # The web preset (CMakePresets.json) builds into $build_dir; a folder configured from another
@@ -125,8 +85,8 @@ native_hashes() {
 
 run_test() {
   build_site
-  install_packages chromium
-  command -v npm >/dev/null || install_packages npm
+  need_packages chromium
+  command -v npm >/dev/null || need_packages npm
   if [ ! -f "$cache/node/node_modules/puppeteer-core/package.json" ]; then
     say "installing $PUPPETEER"
     mkdir -p "$cache/node"

@@ -13,12 +13,12 @@ base=${ORBITRA_CHROOT_DIR:-/var/tmp/orbitra-chroot}/$arch
 work=$base.check
 fail() { echo "FAIL: $*"; exit 1; }
 
+# shellcheck source=../../tools/lib/packages.sh
+. "$(dirname "$0")/../../tools/lib/packages.sh"
 if [ ! -x "$base/usr/bin/apt-get" ]; then
-  command -v debootstrap >/dev/null ||
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null ||
-    fail "cannot install debootstrap"
+  need_packages debootstrap || fail "cannot install debootstrap"
   rm -rf "$base"
-  debootstrap --arch="$arch" --variant=minbase bookworm "$base" http://deb.debian.org/debian \
+  debootstrap --arch="$arch" --variant=minbase bookworm "$base" "$(debian_archive | head -n1)" \
     >"$base.log" 2>&1 || { tail -5 "$base.log"; rm -rf "$base"; fail "debootstrap failed"; }
 fi
 

@@ -19,10 +19,9 @@ tick=${2:-129480}
 tool=build-$1/orbitra-capture
 [ -x "$tool" ] || { echo "no $tool: run tools/cross.sh $1 first"; exit 1; }
 # The static emulator cannot load plugins; Debian's dynamic one can.
-if ! command -v "$qemu" >/dev/null; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-user \
-    >/dev/null || exit 1
-fi
+# shellcheck source=../../tools/lib/packages.sh
+. tools/lib/packages.sh
+command -v "$qemu" >/dev/null || need_packages qemu-user || exit 1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 gcc -O2 -shared -fPIC -Wall -Wextra -o "$work/insncount.so" tests/cross/insncount.c || exit 1

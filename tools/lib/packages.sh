@@ -1,0 +1,52 @@
+# Sourced by the project's scripts: installs the Debian packages a step needs when missing.
+#   need_packages NAME[:ARCH]...
+# A package counts as present only when installed for this machine's own architecture (or as
+# "all"): an arm64 copy of a -dev package, installed for a cross build, does not let a native
+# build find its library. NAME:ARCH asks for that architecture's copy. As root the missing
+# ones are installed (the package lists refreshed first); otherwise the function names them
+# and the command to install them, and returns 1.
+
+packages_native=$(dpkg --print-architecture)
+
+package_installed() {
+  local name=${1%%:*} arch=${1#*:}
+  [ "$arch" = "$1" ] && arch=$packages_native
+  dpkg-query -W -f='${Status} ${Architecture}\n' "$name:$arch" "$name" 2>/dev/null |
+    grep -Eq "^install ok installed ($arch|all)\$"
+}
+
+need_packages() {
+  local missing=() package
+  for package; do
+    package_installed "$package" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Run this command as root, or first: sudo apt-get install ${missing[*]}" >&2
+    return 1
+  fi
+  echo "Installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get -o DPkg::Lock::Timeout=600 update -qq &&
+    apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Prints the address of the Debian 12 archive this machine installs from (the first enabled
+# package source carrying the bookworm suite), for debootstrap.
+debian_archive() {
+  local file
+  for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    awk 'BEGIN { RS = "" }
+      /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ && /(^|\n)Suites:[^\n]* bookworm( |\n|$)/ {
+        if (match($0, /(^|\n)URIs:[ \t]*[^ \t\n]+/)) {
+          uri = substr($0, RSTART, RLENGTH); sub(/^\n?URIs:[ \t]*/, "", uri); print uri; exit
+        }
+      }' "$file"
+  done
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$file" ] || continue
+    sed -n -E 's/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+bookworm[[:space:]].*/\2/p' "$file"
+  done
+} 2>/dev/null
