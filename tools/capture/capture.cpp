@@ -16,6 +16,8 @@
 #include <utility>
 
 #include "base/assetFiles.h"
+#include "base/assetNames.h"
+#include "base/frameHash.h"
 #include "base/goldenList.h"
 #include "encoder.h"
 #include "frameQueue.h"
@@ -28,22 +30,14 @@
 namespace {
 constexpr int pictureWidth = 320;
 constexpr int pictureHeight = 240;
-constexpr uint64_t fnvBasis = 14695981039346656037ull;
 
 int fail(const std::string& message) {
   std::fprintf(stderr, "orbitra-capture: %s\n", message.c_str());
   return 1;
 }
 
-// FNV-1a over the visible bytes of each row, so pitch padding never counts.
-uint64_t hashPicture(const Picture& picture, uint64_t hash = fnvBasis) {
-  const auto* base = reinterpret_cast<const uint8_t*>(picture.pixels);
-  const int rowBytes = picture.width * 2;
-  for (int y = 0; y < picture.height; ++y) {
-    const uint8_t* row = base + static_cast<size_t>(y) * picture.pitch;
-    for (int i = 0; i < rowBytes; ++i) hash = (hash ^ row[i]) * 1099511628211ull;
-  }
-  return hash;
+uint64_t hashPicture(const Picture& picture, uint64_t hash = frameHashStart) {
+  return hashFrame(picture.pixels, picture.width * 2, picture.height, picture.pitch, hash);
 }
 
 // The golden run: every frame 20 ms apart from tick 0 to `end`, each given to `each` with its
@@ -52,7 +46,7 @@ uint64_t hashPicture(const Picture& picture, uint64_t hash = fnvBasis) {
 template <class Each, class All>
 void drawGoldenRun(FrameSource& source, Uint32 end, const std::vector<Uint32>& jumps, Each each,
                    All all) {
-  uint64_t allHash = fnvBasis;
+  uint64_t allHash = frameHashStart;
   for (Uint32 tick = 0; tick <= end; tick += 20) {
     const Picture picture = source.draw(tick);
     allHash = hashPicture(picture, allHash);
@@ -74,13 +68,13 @@ int printHashes(const CaptureOptions& options) {
       source, options.hashEnd, options.jumps,
       [&](Uint32 tick, uint64_t hash) {
         if (jumping || tick >= nextMark) {
-          std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hash));
+          std::printf("%u %s\n", tick, frameHashText(hash).c_str());
           while (!jumping && nextMark <= tick) nextMark += options.hashEvery;
         }
         return true;
       },
       [&](uint64_t hash) {
-        std::printf("all %016llx\n", static_cast<unsigned long long>(hash));
+        std::printf("all %s\n", frameHashText(hash).c_str());
         jumping = true;
         return true;
       });
@@ -268,7 +262,7 @@ int runCapture(const CaptureOptions& options) {
       if (!out->write(header.data(), header.size(), error)) return fail(error);
     }
     const bool rendered = renderSoundtrack(
-        assetFile("res/zak.dat"), samplesToSkip + samples,
+        assetFile(assets::music), samplesToSkip + samples,
         [&](const int16_t* data, size_t count) {
           const size_t skipped = static_cast<size_t>(std::min<uint64_t>(samplesToSkip, count));
           samplesToSkip -= skipped;
