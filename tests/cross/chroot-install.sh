@@ -17,6 +17,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 if [ ! -x "$base/usr/bin/apt-get" ]; then
   need_packages debootstrap || fail "cannot install debootstrap"
   rm -rf "$base"
+  mkdir -p "$(dirname "$base")" || fail "cannot make $(dirname "$base")"
   debootstrap --arch="$arch" --variant=minbase bookworm "$base" "$(debian_archive | head -n1)" \
     >"$base.log" 2>&1 || { tail -5 "$base.log"; rm -rf "$base"; fail "debootstrap failed"; }
 fi
