@@ -2,7 +2,9 @@
 # The installed intro: install the build into a temporary prefix (with a blank in its name, as
 # menu entries must quote such paths), check what a desktop reads from it (menu entry,
 # software-centre data, icons, manual page), then start the program the way the menu does, from
-# /, under a virtual X server, and end it with Escape.
+# /, under a virtual X server, and end it with Escape. The launchers must pick the SDL 1.2 library
+# the build tree's run path picks, add nothing to what the programs print and pass on their
+# status.
 # Arguments: the program (in its build tree), the repository root.
 set -u
 program=$1
@@ -24,7 +26,10 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "cmake --install failed: $(cat "$work/install.log")"
 
 # Every file in its place; the assets are the repository's own bytes.
-[ -x "$prefix/games/orbitra" ] || fail "no program at games/orbitra"
+for program in orbitra orbitra-capture; do
+  [ -x "$prefix/games/$program" ] || fail "no launcher at games/$program"
+  [ -x "$prefix/lib/games/orbitra/$program" ] || fail "no program at lib/games/orbitra/$program"
+done
 for asset in zak.dat bigFont.ttf logo.dat gsball.dat rball.dat back.dat bigFont-LICENSE.txt; do
   cmp -s "$root/res/$asset" "$prefix/share/games/orbitra/res/$asset" ||
     fail "share/games/orbitra/res/$asset is missing or differs from res/$asset"
@@ -88,7 +93,24 @@ import -window "$window" "$work/shot.png" || fail "no screenshot"
 colours=$(convert "$work/shot.png" -format '%k' info:)
 [ "$colours" -gt 16 ] || fail "the window shows only $colours colours"
 
+sdl=$(grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$intro/maps" | head -1)
 escape_ends_intro "$intro"
 [ ! -s "$work/stderr" ] || fail "the intro wrote: $(cat "$work/stderr")"
+built_sdl=$(ldd "$program" | grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*')
+[ "$(realpath "$sdl")" = "$(realpath "$built_sdl")" ] || fail "the launcher ran it on $sdl, the build on $built_sdl"
+
+# A failing start: the same one line and status through the launcher as from the program.
+for run in "${launch[0]}" "$prefix/lib/games/orbitra/orbitra"; do
+  status=0
+  SDL_VIDEODRIVER=none "$run" 2>>"$work/failed" || status=$?
+  echo "status $status" >>"$work/failed"
+done
+[ "$(sort -u "$work/failed" | wc -l)" = 2 ] && grep -qx 'status 1' "$work/failed" ||
+  fail "the launcher and the program fail differently: $(cat "$work/failed")"
+# The capture tool finds the installed data from its own folder.
+hashes=$("$prefix/games/orbitra-capture" --hashes 1000 250) || fail "the installed capture tool failed"
+[ "$hashes" = "$("$(dirname "$program")/orbitra-capture" --hashes 1000 250)" ] ||
+  fail "the installed capture tool draws other frames: $hashes"
 echo "installed into a prefix with a blank; entry, metainfo, icons and manual page valid;" \
-  "started from / by the menu's command, $colours colours shown, Escape ended with status 0"
+  "started from / by the menu's command on ${sdl##*/}, $colours colours shown, Escape ended" \
+  "with status 0; a failed start the same through the launcher; the capture tool's frames right"
