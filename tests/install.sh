@@ -26,9 +26,9 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "cmake --install failed: $(cat "$work/install.log")"
 
 # Every file in its place; the assets are the repository's own bytes.
-for program in orbitra orbitra-capture; do
-  [ -x "$prefix/games/$program" ] || fail "no launcher at games/$program"
-  [ -x "$prefix/lib/games/orbitra/$program" ] || fail "no program at lib/games/orbitra/$program"
+for name in orbitra orbitra-capture; do
+  [ -x "$prefix/games/$name" ] || fail "no launcher at games/$name"
+  [ -x "$prefix/lib/games/orbitra/$name" ] || fail "no program at lib/games/orbitra/$name"
 done
 for asset in zak.dat bigFont.ttf logo.dat gsball.dat rball.dat back.dat bigFont-LICENSE.txt; do
   cmp -s "$root/res/$asset" "$prefix/share/games/orbitra/res/$asset" ||
@@ -99,8 +99,8 @@ escape_ends_intro "$intro"
 built_sdl=$(ldd "$program" | grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*')
 [ "$(realpath "$sdl")" = "$(realpath "$built_sdl")" ] || fail "the launcher ran it on $sdl, the build on $built_sdl"
 
-# A failing start: the same one line and status through the launcher as from the program.
-for run in "${launch[0]}" "$prefix/lib/games/orbitra/orbitra"; do
+# A failing start: the same one line and status through the launcher as from the build.
+for run in "${launch[0]}" "$program"; do
   status=0
   SDL_VIDEODRIVER=none "$run" 2>>"$work/failed" || status=$?
   echo "status $status" >>"$work/failed"
