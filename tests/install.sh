@@ -36,8 +36,7 @@ for asset in zak.dat bigFont.ttf logo.dat gsball.dat rball.dat back.dat bigFont-
 done
 desktop="$prefix/share/applications/$id.desktop"
 metainfo="$prefix/share/metainfo/$id.metainfo.xml"
-manpage="$prefix/share/man/man6/orbitra.6.gz"
-for file in "$desktop" "$metainfo" "$manpage" "$prefix/share/doc/orbitra/copyright"; do
+for file in "$desktop" "$metainfo" "$prefix/share/doc/orbitra/copyright"; do
   [ -f "$file" ] || fail "not installed: ${file#"$prefix"/}"
 done
 grep -q '^License: MIT' "$prefix/share/doc/orbitra/copyright" || fail "the copyright file names no MIT licence"
@@ -58,12 +57,19 @@ for size in 16 32 64 128 256; do
   [ "$differing" = 0 ] || fail "the ${size}x${size} icon is not what the ball makes ($differing pixels differ): run dist/icons/make-icons.sh res dist/icons"
 done
 
-# The manual page is found in section 6 and renders without a single warning.
-found=$(MANPATH="$prefix/share/man" man -w 6 orbitra 2>&1)
-[ "$found" = "$manpage" ] || fail "man finds '$found' for orbitra(6)"
-MANWIDTH=80 man --warnings -l "$manpage" >"$work/man.txt" 2>"$work/man.log" || fail "man failed: $(cat "$work/man.log")"
-[ ! -s "$work/man.log" ] || fail "the manual page renders with warnings: $(cat "$work/man.log")"
-grep -q '^NAME' "$work/man.txt" || fail "the manual page renders empty"
+# Each launcher's manual page is found in section 6 and renders without a single warning; the
+# capture tool's names every option its --help lists.
+for name in orbitra orbitra-capture; do
+  manpage="$prefix/share/man/man6/$name.6.gz"
+  found=$(MANPATH="$prefix/share/man" man -w 6 "$name" 2>&1)
+  [ "$found" = "$manpage" ] || fail "man finds '$found' for $name(6)"
+  MANWIDTH=80 man --warnings -l "$manpage" >"$work/$name.txt" 2>"$work/man.log" || fail "man failed: $(cat "$work/man.log")"
+  [ ! -s "$work/man.log" ] || fail "the manual page $name(6) renders with warnings: $(cat "$work/man.log")"
+  grep -q '^NAME' "$work/$name.txt" || fail "the manual page $name(6) renders empty"
+done
+for option in $("$(dirname "$program")/orbitra-capture" --help 2>&1 | grep -o -- '--[a-z0-9-]*' | sort -u); do
+  grep -q -- "$option" "$work/orbitra-capture.txt" || fail "orbitra-capture(6) does not explain $option"
+done
 
 # Start it as the menu does: the entry's own command, from /, where there is no res/.
 exec_line=$(sed -n '/^\[Desktop Entry\]/,/^\[/{s/^Exec=//p}' "$desktop")
