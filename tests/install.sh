@@ -102,8 +102,11 @@ colours=$(convert "$work/shot.png" -format '%k' info:)
 sdl=$(grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$intro/maps" | head -1)
 escape_ends_intro "$intro"
 [ ! -s "$work/stderr" ] || fail "the intro wrote: $(cat "$work/stderr")"
-built_sdl=$(ldd "$program" | grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*')
-[ "$(realpath "$sdl")" = "$(realpath "$built_sdl")" ] || fail "the launcher ran it on $sdl, the build on $built_sdl"
+# The build's choice, as ldd would list it (ldd itself cannot read an emulated program).
+built_sdl=$(LD_TRACE_LOADED_OBJECTS=1 "$program" | grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*')
+# Compared by the library's own file name: a cross build runs on an unpacked copy.
+[ "$(basename "$(realpath "$sdl")")" = "$(basename "$(realpath "$built_sdl")")" ] ||
+  fail "the launcher ran it on $sdl, the build on $built_sdl"
 
 # A failing start: the same one line and status through the launcher as from the build.
 for run in "${launch[0]}" "$program"; do
