@@ -30,6 +30,7 @@ for name in orbitra orbitra-capture; do
   [ -x "$prefix/games/$name" ] || fail "no launcher at games/$name"
   [ -x "$prefix/lib/games/orbitra/$name" ] || fail "no program at lib/games/orbitra/$name"
 done
+[ ! -e "$prefix/bin" ] || fail "installed in bin/: $(ls "$prefix/bin")"
 for asset in zak.dat bigFont.ttf logo.dat gsball.dat rball.dat back.dat bigFont-LICENSE.txt; do
   cmp -s "$root/res/$asset" "$prefix/share/games/orbitra/res/$asset" ||
     fail "share/games/orbitra/res/$asset is missing or differs from res/$asset"
@@ -116,10 +117,17 @@ for run in "${launch[0]}" "$program"; do
 done
 [ "$(sort -u "$work/failed" | wc -l)" = 2 ] && grep -qx 'status 1' "$work/failed" ||
   fail "the launcher and the program fail differently: $(cat "$work/failed")"
-# The capture tool finds the installed data from its own folder.
-hashes=$("$prefix/games/orbitra-capture" --hashes 1000 250) || fail "the installed capture tool failed"
-[ "$hashes" = "$("$(dirname "$program")/orbitra-capture" --hashes 1000 250)" ] ||
-  fail "the installed capture tool draws other frames: $hashes"
-echo "installed into a prefix with a blank; entry, metainfo, icons and manual page valid;" \
+
+# Both programs read the installed files, never the source tree they were built from: the
+# capture tool's first frame is the golden one, and with an installed file gone each fails.
+[ "$("$prefix/games/orbitra-capture" --hashes 0 20 | head -1)" = "$(head -1 "$root/tests/golden/frames.txt")" ] ||
+  fail "the installed capture tool draws another first frame"
+rm "$prefix/share/games/orbitra/res/back.dat"
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra" 2>"$work/stderr"
+[ "$(cat "$work/stderr")" = "Image load error!  File: res/back.dat" ] || fail "without its back.dat: $(cat "$work/stderr")"
+"$prefix/games/orbitra-capture" --hashes 0 20 >/dev/null 2>"$work/stderr" &&
+  fail "the installed capture tool ran without its back.dat"
+echo "installed into a prefix with a blank; entry, metainfo, icons and manual pages valid;" \
   "started from / by the menu's command on ${sdl##*/}, $colours colours shown, Escape ended" \
-  "with status 0; a failed start the same through the launcher; the capture tool's frames right"
+  "with status 0; a failed start the same through the launcher; both programs read the" \
+  "installed files"
