@@ -5,7 +5,8 @@
 # /, under a virtual X server, and end it with Escape. The launchers must pick the SDL 1.2 library
 # the build tree's run path picks, add nothing to what the programs print and pass on their
 # status.
-# Arguments: the program (in its build tree), the repository root.
+# Arguments: the program (in its build tree), the repository root; ORBITRA_INSTALLED_ASSETS
+# names the files of res/ the install must hold.
 set -u
 program=$1
 root=$2
@@ -31,7 +32,8 @@ for name in orbitra orbitra-capture; do
   [ -x "$prefix/lib/games/orbitra/$name" ] || fail "no program at lib/games/orbitra/$name"
 done
 [ ! -e "$prefix/bin" ] || fail "installed in bin/: $(ls "$prefix/bin")"
-for asset in zak.dat bigFont.ttf logo.dat gsball.dat rball.dat back.dat bigFont-LICENSE.txt; do
+[ -n "${ORBITRA_INSTALLED_ASSETS:-}" ] || fail "ORBITRA_INSTALLED_ASSETS names no files"
+for asset in $ORBITRA_INSTALLED_ASSETS; do
   cmp -s "$root/res/$asset" "$prefix/share/games/orbitra/res/$asset" ||
     fail "share/games/orbitra/res/$asset is missing or differs from res/$asset"
 done
