@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that pack downloads.
 #   reproducible_zip ZIP FOLDER    packs FOLDER (as its own top folder) into ZIP: entries sorted,
 #                                  every time SOURCE_DATE_EPOCH's (else the last commit's), no
