@@ -540,4 +540,7 @@ TEST(Capture, VideoDecodesBackToTheCapture) {
   EXPECT_TRUE(first == std::string(shot.bytes.begin(), shot.bytes.end())) << "first frame differs";
   EXPECT_TRUE(readFile(out + "sound.raw") == readFile(out + "sound.wav").substr(44))
       << "sound differs";
+  // Web video goes into the container its name asks for.
+  ASSERT_EQ(capture("--quiet --frames 5 --web -o " + out + "web.mp4").status, 0);
+  EXPECT_EQ(readFile(out + "web.mp4").substr(4, 4), "ftyp");
 }

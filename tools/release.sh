@@ -152,12 +152,13 @@ step source source_archive
 # The release's notes: the changelog's entry for this version, and how to check a download.
 notes() {
   local entry
-  entry=$(awk -v v="$version" '/^## / { on = ($2 == v) } on' CHANGELOG.md)
+  # The entry's items, below its heading "## <version> - <date>".
+  entry=$(awk -v v="$version" '/^## / { on = ($2 == v); next } on' CHANGELOG.md | sed '/./,$!d')
   [ -n "$entry" ] || { echo "CHANGELOG.md has no entry for $version"; return 1; }
   {
-    echo "# orbitra $version"
+    echo "# orbitra $version, $(awk -v v="$version" '$1 == "##" && $2 == v { print $4 }' CHANGELOG.md)"
     echo
-    echo "$entry" | tail -n +2
+    echo "$entry"
     echo
     cat <<EOF
 ## Check what you see
@@ -168,8 +169,6 @@ machine:
 
 - Linux (the packages): \`/usr/games/orbitra-capture --verify\`
 - Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
-- The browser (the site or the single page): open the page with \`?verify\` after its address,
-  for example \`orbitra-$version.html?verify\`
 
 Each ends with one line: "all N frames identical", or the first frame that differs. Check the
 files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.

@@ -242,7 +242,9 @@ int runCapture(const CaptureOptions& options) {
   if (!options.wav.empty() && !wav.open(options.wav, error)) return fail(error);
   if (!options.y4m.empty() && !y4m.open(options.y4m, error)) return fail(error);
   if (!options.video.empty()) {
-    if (!video.open(options.video, error, ".mkv")) return fail(error);
+    // ffmpeg chooses the container by the name it writes, the temporary one: same extension.
+    const std::string extension = options.video.substr(options.video.rfind('.'));
+    if (!video.open(options.video, error, extension)) return fail(error);
     video.handOver();
     if (!videoSound.open(options.video + ".sound", error, ".wav")) return fail(error);
   }
