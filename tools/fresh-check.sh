@@ -98,6 +98,13 @@ cp /etc/resolv.conf "$sys/etc/resolv.conf"
 for conf in /etc/apt/apt.conf.d/*; do
   grep -qE '^[[:space:]]*Acquire::' "$conf" 2>/dev/null && cp "$conf" "$sys/etc/apt/apt.conf.d/"
 done
+# And its certificate authorities, for HTTPS through its network (npm fetches the browser
+# test's driver), handed to node only.
+machine_ca=()
+if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
+  cp /etc/ssl/certs/ca-certificates.crt "$sys/etc/this-machine-ca.crt"
+  machine_ca=(NODE_EXTRA_CA_CERTS=/etc/this-machine-ca.crt)
+fi
 phase "debootstrap"
 
 if ! { mount -t proc proc "$sys/proc" && mount -t sysfs sysfs "$sys/sys" &&
@@ -108,7 +115,7 @@ fi
 binfmt_before=$(ls "$sys$binfmt")
 in_chroot() {
   chroot "$sys" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" "$@"
+    HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" "${machine_ca[@]}" "$@"
 }
 
 # --- Cloning, as a newcomer would: git, then the repository -----------------------------------
