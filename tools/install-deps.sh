@@ -11,7 +11,8 @@ if [ "${1:-run}" = test ]; then
   # Outline fonts with kerning and italics, to compare the browser build's text with the library's.
   packages+=(fonts-dejavu-core fonts-dejavu-extra)
   packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick clang-format openbox
-    libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file)
+    libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file
+    fonts-misaki fonttools)
 fi
 
 # shellcheck source=lib/packages.sh
