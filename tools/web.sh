@@ -16,7 +16,7 @@ root=$PWD
 # <end-ms> <every-ms> <jump ticks...> and prints "<tick> <hash>" lines and an "all <hash>" line.
 NATIVE_HASHES=${NATIVE_HASHES:-"build/orbitra-capture --hashes"}
 # The golden frames: every frame 20 ms apart over three minutes, and frames past the clock's wraps.
-FRAME_ARGS=(180000 250 330890 655360 858993459)
+read -r -a FRAME_ARGS <tests/golden/arguments.txt
 PUPPETEER=puppeteer-core@24.43.1
 
 build_dir=$root/build-web
