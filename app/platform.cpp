@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/errors.h"
+#include "base/system.h"
 #include "gfx/surface.h"
 
 int screenWidth = 0;
@@ -38,14 +39,14 @@ bool isStandInDriver(const char* name) {
 // A user's own settings always win; the classic library ignores these names. The method is
 // read when the library starts, the factor when the video mode is set.
 void chooseScaleMethod() {
-  if (!userSet("SDL12COMPAT_SCALE_METHOD")) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 1);
+  if (!userSet("SDL12COMPAT_SCALE_METHOD")) setEnvironment("SDL12COMPAT_SCALE_METHOD", "nearest");
 }
 
 void chooseWindowScaling(int height) {
   if (!userSet("SDL12COMPAT_WINDOW_SCALING")) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     const int factor = windowScaleFor(info != nullptr ? info->current_h : 0, height);
-    setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(factor).c_str(), 1);
+    setEnvironment("SDL12COMPAT_WINDOW_SCALING", std::to_string(factor).c_str());
   }
 }
 }  // namespace
@@ -66,7 +67,7 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
 
   const bool driverNamed = userSet("SDL_VIDEODRIVER");
   // Should the library fall back to its text-terminal driver, it stays silent until refused.
-  if (!driverNamed) setenv("CACA_DRIVER", "null", 0);
+  if (!driverNamed) setEnvironment("CACA_DRIVER", "null", false);
   chooseScaleMethod();
   if (SDL_Init(SDL_INIT_EVERYTHING) == -1) return reportFailure();
   char driver[32] = "";

@@ -21,42 +21,19 @@ PUPPETEER=puppeteer-core@24.43.1
 
 build_dir=$root/build-web
 site=$build_dir/site
-if [ -n "${ORBITRA_WEB_CACHE:-}" ]; then
-  cache=$ORBITRA_WEB_CACHE
-elif [ -w /var/cache ]; then
-  cache=/var/cache/orbitra-web
-else
-  cache=${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-web
-fi
+# shellcheck source=lib/libraries.sh
+. tools/lib/libraries.sh
+cache=$(cache_folder web "${ORBITRA_WEB_CACHE:-}")
 export NODE_PATH=/usr/share/nodejs  # emcc's own scripts need Debian's node modules
 say() { echo "web: $*" >&2; }
 
 # shellcheck source=lib/packages.sh
 . tools/lib/packages.sh
-# shellcheck source=lib/sources.sh
-. tools/lib/sources.sh
-
-build_libraries() {
-  # The key: the exact source package versions, the compiler and the build's own files.
-  local key
-  key=$({
-    pinned_sources_key
-    emcc --version | head -n1
-    cat web/deps/build-libs.sh web/deps/CMakeLists.txt web/deps/*/*.h
-  } | sha256sum | cut -c1-16)
-  libs=$cache/libs-$key
-  if [ -f "$libs/lib/libSDL.a" ]; then
-    say "libraries from the cache ($libs)"
-    return 0
-  fi
-  say "building the libraries into $libs (a few minutes, once per machine)"
-  web/deps/build-libs.sh "$libs"
-}
 
 build_site() {
   need_packages emscripten dpkg-dev cmake make
   command -v node >/dev/null || need_packages nodejs
-  build_libraries
+  build_libraries web "$cache"
   mkdir -p "$build_dir"
   emcmake cmake -S web/browser -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
     -DLIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||

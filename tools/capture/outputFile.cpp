@@ -11,6 +11,85 @@
 #include <cstring>
 #include <vector>
 
+// What the file layer asks of the system, on POSIX systems and on Windows.
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+namespace {
+// Bytes as they are (no newline translation), and not inherited by the encoder.
+constexpr int privateFile = O_BINARY | O_NOINHERIT;
+const int endingSignals[] = {SIGINT, SIGTERM, SIGBREAK};
+
+int makeTemporary(std::vector<char>& name, int suffixLength) {
+  char* const letters = name.data() + name.size() - 1 - suffixLength - 6;
+  static const char pool[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int i = 0; i < 6; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      letters[i] = pool[(seed >> 16) % (sizeof pool - 1)];
+    }
+    const int fd = ::open(name.data(), O_WRONLY | O_CREAT | O_EXCL | privateFile, _S_IREAD | _S_IWRITE);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Windows keeps no permission bits beyond read-only, which the new file does not have.
+void giveUsualMode(int) {}
+
+bool replaceFile(const char* from, const char* to) {
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return false;
+}
+
+void useStandardOutputForBytes() {
+  _setmode(STDOUT_FILENO, _O_BINARY);
+}
+
+bool newFolder(const char* path) {
+  return mkdir(path) == 0;
+}
+
+// Windows has no signal for a closed pipe: the write fails and says so.
+void ignoreClosedPipes() {}
+}  // namespace
+#else
+namespace {
+constexpr int privateFile = O_CLOEXEC;
+const int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+int makeTemporary(std::vector<char>& name, int suffixLength) {
+  return mkostemps(name.data(), suffixLength, O_CLOEXEC);
+}
+
+// mkstemp makes the file private; the finished file gets the usual permissions.
+void giveUsualMode(int fd) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+}
+
+bool replaceFile(const char* from, const char* to) {
+  return rename(from, to) == 0;
+}
+
+void useStandardOutputForBytes() {}
+
+bool newFolder(const char* path) {
+  return mkdir(path, 0777) == 0;
+}
+
+// A stopped reader (ffmpeg, or whatever reads standard output) shows as a failed write,
+// reported with its own message, instead of ending the run.
+void ignoreClosedPipes() {
+  std::signal(SIGPIPE, SIG_IGN);
+}
+}  // namespace
+#endif
+
 namespace {
 // Fixed storage, so the signal handler can walk it without touching the heap.
 constexpr int maxTemporaries = 16;
@@ -65,7 +144,19 @@ std::string nameOf(const std::string& path) {
 
 void installOutputCleanup() {
   std::atexit(removeTemporaries);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, onSignal);
+  for (int signal : endingSignals) std::signal(signal, onSignal);
+  ignoreClosedPipes();
+}
+
+bool makeFolder(const std::string& path, std::string& error) {
+  if (newFolder(path.c_str()) || errno == EEXIST) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    error = "cannot write into " + path + ": it is not a folder";
+    return false;
+  }
+  error = "cannot make the folder " + path + ": " + std::strerror(errno);
+  return false;
 }
 
 OutputFile::~OutputFile() {
@@ -76,6 +167,7 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
   path_ = path;
   if (path == "-") {
     fd_ = STDOUT_FILENO;
+    useStandardOutputForBytes();
     inPlace_ = true;
     writing_ = "standard output";
     return true;
@@ -87,7 +179,7 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
       return false;
     }
     // A device or pipe: nothing half-written can be left behind under a name.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    fd_ = ::open(path.c_str(), O_WRONLY | privateFile);
     if (fd_ < 0) {
       error = describe("write", path);
       return false;
@@ -99,17 +191,14 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
   std::string pattern = folderOf(path) + "/." + nameOf(path) + ".partial-XXXXXX" + suffix;
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  fd_ = mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+  fd_ = makeTemporary(name, static_cast<int>(suffix.size()));
   if (fd_ < 0) {
     error = describe("write", path);
     return false;
   }
   writing_ = name.data();
   slot_ = listTemporary(writing_);
-  // mkstemp makes the file private; the finished file gets the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd_, 0666 & ~mask);
+  giveUsualMode(fd_);
   return true;
 }
 
@@ -144,7 +233,7 @@ bool OutputFile::commit(std::string& error) {
       return false;
     }
   }
-  if (rename(writing_.c_str(), path_.c_str()) != 0) {
+  if (!replaceFile(writing_.c_str(), path_.c_str())) {
     error = describe("write", path_);
     discard();
     return false;
