@@ -2,9 +2,9 @@
 # The intro and its capture tool for 64-bit Windows.
 #   tools/windows.sh build   installs what it needs and builds build-windows/orbitra.exe and
 #                            build-windows/orbitra-capture.exe (static: only Windows' own DLLs)
-#   tools/windows.sh test    builds, then under Wine, in a Wine prefix of its own in a temporary
-#                            folder: every frame against the native capture tool's and the
-#                            golden list, and the real window on a virtual display
+#   tools/windows.sh test    builds and packs the zip, then under Wine, in a Wine prefix of its
+#                            own in a temporary folder: every frame against the native capture
+#                            tool's and the golden list, and the real window on a virtual display
 #   tools/windows.sh zip     builds, then packs build-windows/orbitra-<version>-windows-x64.zip
 # The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
 # packages pinned in deps/debian-sources.txt, built with MinGW-w64) are cached outside the work
@@ -37,8 +37,10 @@ build_programs() {
       [ -f "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/${dll,,}" ] ||
         { say "$program.exe loads $dll, which is not part of Windows"; exit 1; }
     done
+    mkdir -p "$build_dir/stripped"
+    "$mingw-strip" -o "$build_dir/stripped/$program.exe" "$build_dir/$program.exe"
     say "$program.exe: $(($(stat -c %s "$build_dir/$program.exe") / 1024)) KiB," \
-      "$(($("$mingw-strip" -o /dev/stdout "$build_dir/$program.exe" | wc -c) / 1024)) KiB stripped"
+      "$(($(stat -c %s "$build_dir/stripped/$program.exe") / 1024)) KiB stripped"
   done
 }
 
@@ -49,15 +51,13 @@ project_version() {
 
 make_zip() {
   build_programs
-  need_packages zip base-files
-  local name folder stage zip_file
+  need_packages zip unzip base-files
+  local name folder stage=$build_dir/zip-stage
   name=orbitra-$(project_version)-windows-x64
-  stage=$(mktemp -d)
-  trap 'rm -rf "$stage"' RETURN
+  rm -rf "$stage"
   folder=$stage/$name
   mkdir -p "$folder/res" "$folder/licences"
-  "$mingw-strip" -o "$folder/orbitra.exe" "$build_dir/orbitra.exe"
-  "$mingw-strip" -o "$folder/orbitra-capture.exe" "$build_dir/orbitra-capture.exe"
+  cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" "$folder/"
   # The intro's files, as installed on Linux: res/ but its notes for developers.
   find res -maxdepth 1 -type f ! -name README.md -exec cp {} "$folder/res/" \;
   # Text files with Windows line ends, for any editor that opens them.
@@ -86,11 +86,19 @@ make_zip() {
   zip_file=$build_dir/$name.zip
   rm -f "$zip_file"
   (cd "$stage" && zip -q -9 -r -X "$zip_file" "$name")
+  rm -rf "$stage"
   say "$(basename "$zip_file"): $(($(stat -c %s "$zip_file") / 1024)) KiB"
 }
 
 run_test() {
-  build_programs
+  make_zip
+  local listing entry
+  listing=$(unzip -Z1 "$zip_file")
+  for entry in orbitra.exe orbitra-capture.exe README.txt res/zak.dat res/bigFont-LICENSE.txt \
+    licences/SOURCES.txt licences/LGPL-2.1.txt licences/libsdl1.2.txt licences/sdl-mixer1.2.txt \
+    licences/libmikmod.txt licences/freetype.txt licences/libpng1.6.txt licences/zlib.txt; do
+    grep -qx "[^/]*/$entry" <<<"$listing" || { say "the zip lacks $entry"; exit 1; }
+  done
   need_packages wine wine64 xvfb xauth x11-utils xdotool imagemagick openbox
   local start=$SECONDS
   say "building the native capture tool and screenshot comparer"

@@ -11,8 +11,11 @@ packages_native=$(dpkg --print-architecture)
 package_installed() {
   local name=${1%%:*} arch=${1#*:}
   [ "$arch" = "$1" ] && arch=$packages_native
-  dpkg-query -W -f='${Status} ${Architecture}\n' "$name:$arch" "$name" 2>/dev/null |
-    grep -Eq "^install ok installed ($arch|all)\$"
+  # dpkg-query fails for the NAME:ARCH form of an "all" package: read its answer, not its status
+  # (callers may run with pipefail).
+  local answer
+  answer=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$name:$arch" "$name" 2>/dev/null) || true
+  grep -Eq "^install ok installed ($arch|all)\$" <<<"$answer"
 }
 
 need_packages() {
