@@ -10,7 +10,8 @@ set -u
 build=$1 root=$2 frametool=$3 compare=$4
 work=$(mktemp -d)
 pids=()
-trap 'kill -KILL "${pids[@]}" 2>/dev/null; wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+# The shell's notices of the helpers it kills on the way out say nothing.
+trap 'exec 2>/dev/null; kill -KILL "${pids[@]}"; wineserver -k; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 cd "$root" || fail "no repository root"
 
@@ -85,7 +86,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$box" ] || fail "no message box with no sound device"
-xdotool key --window "$box" Return
+# The box closes on the key's press; sending its release then finds no window.
+xdotool key --window "$box" Return 2>/dev/null
 status=0
 wait "$intro" || status=$?
 [ "$status" = 1 ] || fail "status $status with no sound device"
