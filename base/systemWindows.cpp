@@ -54,8 +54,9 @@ std::string programDirectory() {
 }
 
 bool isAbsolutePath(const char* path) {
-  const bool driveLetter = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-                           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  const bool driveLetter =
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+      path[1] == ':' && (path[2] == '\\' || path[2] == '/');
   return driveLetter || path[0] == '\\' || path[0] == '/';
 }
 

@@ -66,16 +66,14 @@ bool Encoder::start(const std::string& program, const EncoderSettings& settings,
 
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   char folder[MAX_PATH + 1], name[MAX_PATH + 1];
-  if (GetTempPathA(sizeof folder, folder) != 0 &&
-      GetTempFileNameA(folder, "orb", 0, name) != 0) {
-    HANDLE messages = CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  &inherited, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (GetTempPathA(sizeof folder, folder) != 0 && GetTempFileNameA(folder, "orb", 0, name) != 0) {
+    HANDLE messages = CreateFileA(
+        name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (messages != INVALID_HANDLE_VALUE) messages_ = messages;
   }
-  HANDLE nothing = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inherited, OPEN_EXISTING, 0, nullptr);
+  HANDLE nothing = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr);
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherited, 1 << 20)) {
     error = systemError("cannot start ffmpeg");

@@ -30,7 +30,8 @@ int makeTemporary(std::vector<char>& name, int suffixLength) {
       seed = seed * 1103515245u + 12345u;
       letters[i] = pool[(seed >> 16) % (sizeof pool - 1)];
     }
-    const int fd = ::open(name.data(), O_WRONLY | O_CREAT | O_EXCL | privateFile, _S_IREAD | _S_IWRITE);
+    const int fd =
+        ::open(name.data(), O_WRONLY | O_CREAT | O_EXCL | privateFile, _S_IREAD | _S_IWRITE);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;

@@ -6,7 +6,6 @@
 #define _SDL_main_h
 
 #include "SDL_stdinc.h"
-
 #include "begin_code.h"
 #ifdef __cplusplus
 extern "C" {
