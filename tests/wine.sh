@@ -37,6 +37,20 @@ tests/cross/framecheck.sh "$frametool" "$build/orbitra-capture.exe" wine "$root"
   fail "the frames under Wine differ"
 wineserver -w
 
+# The capture tool's files through Windows' file functions (a temporary file put in place, binary
+# standard output): a second of Y4M and a PNG byte for byte the native tool's on the classic
+# library (the compatibility library widens 5- and 6-bit channels its own way), the soundtrack
+# the same on standard output as in a file.
+mkdir -p "$work/native" "$work/windows"
+LD_LIBRARY_PATH=/usr/lib/x86_64-linux-gnu "$frametool" --quiet --seconds 1 \
+  --y4m "$work/native/a.y4m" --shot 1000 --shot-dir "$work/native" || fail "the frame tool failed"
+wine "$build/orbitra-capture.exe" --quiet --seconds 1 --y4m "$work/windows/a.y4m" \
+  --wav "$work/a.wav" --shot 1000 --shot-dir "$work/windows" || fail "the Windows files failed"
+diff -r "$work/native" "$work/windows" || fail "the Windows tool's files differ"
+wine "$build/orbitra-capture.exe" --quiet --seconds 1 --wav - >"$work/stdout.wav" &&
+  cmp "$work/a.wav" "$work/stdout.wav" || fail "the soundtrack on standard output differs"
+wineserver -w
+
 start() {  # program, arguments...: sets $intro and $window
   wine "$@" 2>"$work/stderr" &
   intro=$!
