@@ -31,7 +31,7 @@ build_libraries() {
     pinned_sources_key
     echo "$compiler"
     cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/* "deps/config/$platform"/*
-    [ "$platform" = windows ] && cat cmake/toolchains/x86_64-w64-mingw32.cmake
+    if [ "$platform" = windows ]; then cat cmake/toolchains/x86_64-w64-mingw32.cmake; fi
   } | sha256sum | cut -c1-16)
   libs=$cache/libs-$key
   if [ -f "$libs/lib/libSDL.a" ]; then
