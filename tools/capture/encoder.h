@@ -31,7 +31,8 @@ class Encoder {
   bool start(const std::string& program, const EncoderSettings& settings, std::string& error);
   // One frame of width x height x 3 bytes.
   bool write(const std::vector<uint8_t>& rgb, std::string& error);
-  // Ends the input and waits for ffmpeg; false with its last message when it failed.
+  // Ends the input and waits for ffmpeg; false with its last message when it failed or left
+  // the output file empty.
   bool finish(std::string& error);
 
  private:
@@ -47,4 +48,5 @@ class Encoder {
   int input_ = -1;
   int messages_ = -1;
 #endif
+  std::string output_;  // the file ffmpeg writes
 };

@@ -102,6 +102,7 @@ bool Encoder::start(const std::string& program, const EncoderSettings& settings,
   CloseHandle(started.hThread);
   process_ = started.hProcess;
   input_ = writeEnd;
+  output_ = settings.outputFile;
   return true;
 }
 
@@ -130,9 +131,17 @@ bool Encoder::finish(std::string& error) {
   GetExitCodeProcess(handle(process_), &status);
   CloseHandle(handle(process_));
   process_ = nullptr;
-  if (status == 0) return true;
-  error = failure("ffmpeg failed");
-  return false;
+  if (status != 0) {
+    error = failure("ffmpeg failed");
+    return false;
+  }
+  // A clean exit alone does not prove the video was written.
+  struct stat info;
+  if (stat(output_.c_str(), &info) != 0 || info.st_size == 0) {
+    error = failure("ffmpeg ended without writing the video");
+    return false;
+  }
+  return true;
 }
 
 std::string Encoder::failure(const std::string& what) {
