@@ -26,7 +26,7 @@ build_programs() {
   need_packages g++-mingw-w64-x86-64-posix cmake make dpkg-dev
   build_libraries windows "$cache"
   mkdir -p "$build_dir"
-  ORBITRA_LIBS_PREFIX=$libs cmake --preset windows >"$build_dir/configure.log" 2>&1 ||
+  cmake --preset windows -DORBITRA_LIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
     { cat "$build_dir/configure.log" >&2; exit 1; }
   cmake --build "$build_dir" -j2 --target orbitra orbitra-capture orbitra-held \
     >"$build_dir/build.log" 2>&1 || { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
