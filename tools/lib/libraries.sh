@@ -24,8 +24,8 @@ cache_folder() {
 build_libraries() {
   local platform=$1 cache=$2 compiler key
   case "$platform" in
-    web) compiler=$(emcc --version | head -n1) ;;
-    windows) compiler=$(x86_64-w64-mingw32-gcc-posix --version | head -n1) ;;
+    web) compiler=$(emcc --version | sed -n 1p) ;;
+    windows) compiler=$(x86_64-w64-mingw32-gcc-posix --version | sed -n 1p) ;;
   esac
   key=$({
     pinned_sources_key
