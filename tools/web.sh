@@ -124,11 +124,16 @@ run_test() {
   local expected=$build_dir/native-hashes.txt
   native_hashes >"$expected"
   start_sound_sink
-  local browser status=0
+  # Both browsers at once: each test spends most of its time on one core.
+  local browser pids=() status=0
   for browser in chromium firefox; do
     ORBITRA_WEB_MODULES=$cache/node/node_modules node tests/web/browser-test.mjs \
       --browser "$browser" --site "$site" --expected "$expected" --frames "${FRAME_ARGS[*]}" \
-      --out "$build_dir" || status=1
+      --out "$build_dir" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" || status=1
   done
   return $status
 }

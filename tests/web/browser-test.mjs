@@ -262,15 +262,19 @@ try {
     expect(pageErrors.length === 0, pageErrors.slice(0, 5).join(' | '));
   });
 
-  await check('opened from a file, the site\'s page says to serve it or open the single file',
+  // Chromium forbids a page opened from a file to fetch its neighbours; Firefox allows it.
+  await check('opened from a file, the site\'s page runs or says to serve it or open the single file',
     async () => {
       const page = await openPage(pathToFileURL(path.join(options.site, 'index.html')).href,
                                   { errorsExpected: true });
-      await waitFor(page, () => window.orbitra.phase === 'failed', 15000, 'the failure');
+      await waitFor(page, () => ['ready', 'failed'].includes(window.orbitra.phase), 15000,
+                    'the title card or a failure');
       const card = await cardState(page);
-      expect(/serve.*orbitra\.html/i.test(card.message), `card: "${card.message}"`);
-      await shot(page, 'error-from-file');
+      await shot(page, 'site-from-file');
       await page.close();
+      if (card.phase === 'ready') return 'it runs';
+      expect(/serve.*orbitra\.html/i.test(card.message), `card: "${card.message}"`);
+      return 'it says so';
     });
 
   await check('a missing data file is named on the page', async () => {
