@@ -52,14 +52,17 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 async function waitFor(page, predicate, timeoutMs, what) {
   try {
     await page.waitForFunction(predicate, { timeout: timeoutMs, polling: 100 });
-  } catch {
-    const state = await page.evaluate(() => JSON.stringify(window.orbitra)).catch(() => '?');
-    throw new Error(`timed out after ${timeoutMs} ms waiting for ${what}; page state ${state}`);
+  } catch (error) {
+    const state = await page.evaluate(() => JSON.stringify({ ...window.orbitra, test: undefined }))
+      .catch(() => '?');
+    throw new Error(`${error.message} waiting for ${what}; page state ${state}`);
   }
 }
 
 function launch(env = {}) {
-  const common = { headless: true, defaultViewport: { width: 1280, height: 720 } };
+  // The golden run may take many minutes on a busy machine, all in one browser call.
+  const common = { headless: true, defaultViewport: { width: 1280, height: 720 },
+                   protocolTimeout: 1200000 };
   if (name === 'firefox') {
     return puppeteer.launch({ ...common, browser: 'firefox',
                               executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',

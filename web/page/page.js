@@ -267,7 +267,9 @@
     }
   }
 
+  let showFrame = true;  // the test run shows only the frames it compares with the canvas
   function present(pointer, width, height, pitch, bitsPerPixel) {
+    if (!showFrame) return;
     if (bitsPerPixel !== 16) throw new Error('the page shows 16-bit screens only');
     const heap = Module.HEAPU16;
     for (let y = 0; y < height; y++) {
@@ -428,7 +430,9 @@
     // False once the intro has ended. A frame the limiter holds is not drawn, so not counted
     // (under this clock it never holds one; the desktop tools have no limiter at all).
     function draw(at) {
+      showFrame = test.done || (test.frames + 1) % 50 === 0;
       const result = Module._orbitra_test_frame(at >>> 0);
+      showFrame = true;
       if (result === 2) {
         test.held++;
         return true;
