@@ -58,12 +58,23 @@
     message.textContent = text;
   }
 
+  // Chromium keeps a page opened from a file from loading its neighbours.
+  const fromDisk = 'This page cannot load the intro when opened from a file: the browser forbids ' +
+                   'it. Serve the folder with a web server, or open orbitra.html, the ' +
+                   'single-file page, instead.';
+
   // The first failure names the cause; what follows from it is not news.
   function fail(sentence) {
     if (state.phase === 'failed' || state.phase === 'ended') return;
     state.failure = sentence;
     stopAudio();
     showCard('failed', sentence);
+    if (sentence === fromDisk) {
+      const link = Object.assign(document.createElement('a'), { href: 'orbitra.html',
+                                                                textContent: 'orbitra.html' });
+      const [before, after] = sentence.split('orbitra.html');
+      message.replaceChildren(before, link, after);
+    }
   }
   addEventListener('error', (event) => fail(`The intro stopped on an error: ${event.message}`));
   addEventListener('unhandledrejection', (event) =>
@@ -155,9 +166,11 @@
 
   function withoutSound(reason) {
     console.warn(`no sound: ${reason}`);
-    audio.available = false;
     stopAudio();
-    showNotice('No sound device was found: the intro goes on without sound.');
+    showNotice(audio.available ? `The sound could not start (${reason}): the intro goes on ` +
+                                 'without it.'
+                               : 'No sound device was found: the intro goes on without sound.');
+    audio.available = false;
   }
 
   // The first sound output a page opens can take a second or more to start (Firefox's does);
@@ -303,9 +316,6 @@
 
   // Loading. A file carried in the page comes as text (scripts) or gzip-compressed in base64
   // (the rest); others are fetched.
-  const fromDisk = 'This page cannot load the intro when opened from a file: the browser forbids ' +
-                   'it. Serve the folder with a web server, or open orbitra.html, the ' +
-                   'single-file page, instead.';
   const carried = (name) => document.querySelector(`script[data-file="${name}"]`);
 
   async function fetchFile(name) {
