@@ -9,7 +9,8 @@ packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mix
   libsdl-ttf2.0-dev libpng-dev libsdl1.2-compat libmikmod-dev)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick clang-format openbox
-    libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file)
+    libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file
+    fonts-misaki fonttools)
 fi
 
 # shellcheck source=lib/packages.sh
