@@ -124,7 +124,7 @@ try {
       const canvas = await page.evaluate(
         () => document.getElementById('screen').getBoundingClientRect().width);
       expect(canvas === 960, `1280x720 fits 3x, canvas shown ${canvas} wide`);
-      expect(/Orbitra.*click.*\bf\b.*double-click.*Escape/s.test(card.text),
+      expect(/Orbitra.*click.*\bf\b.*double-click.*Escape/is.test(card.text),
              `card: ${card.text}`);
       expect(card.frames === 0 && card.audio.pulledFrames === 0, `before the click ` +
              `${card.frames} frames drawn, ${card.audio.pulledFrames} sound frames pulled`);
