@@ -4,12 +4,18 @@
 #include <SDL_ttf.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "base/errors.h"
 #include "gfx/surface.h"
+
+#ifdef __linux__
+#include <dlfcn.h>
+#endif
 
 int screenWidth = 0;
 int screenHeight = 0;
@@ -41,19 +47,42 @@ void chooseScaleMethod() {
   if (!userSet("SDL12COMPAT_SCALE_METHOD")) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 1);
 }
 
-void chooseWindowScaling(int height) {
+void chooseWindowScaling(int width, int height) {
   if (!userSet("SDL12COMPAT_WINDOW_SCALING")) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
-    const int factor = windowScaleFor(info != nullptr ? info->current_h : 0, height);
+    const int factor =
+        info != nullptr ? windowScaleFor(info->current_w, info->current_h, width, height) : 1;
     setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(factor).c_str(), 1);
   }
 }
+
+// With no way to reach a Wayland compositor (no socket handed over, no absolute display path,
+// no runtime folder to find one in), the Wayland client library the compatibility library
+// tries says so on standard error before the next driver is tried: a line about a display
+// that could not have been there. Only then it is asked to keep quiet.
+void quietUnreachableWayland() {
+#ifdef __linux__
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (userSet("WAYLAND_SOCKET") || (display != nullptr && display[0] == '/') ||
+      (runtime != nullptr && runtime[0] == '/')) {
+    return;
+  }
+  // The library the compatibility library loads by this name, loaded here first and kept.
+  void* wayland = dlopen("libwayland-client.so.0", RTLD_LAZY);
+  if (wayland == nullptr) return;
+  using LogHandler = void (*)(const char*, va_list);
+  auto setHandler =
+      reinterpret_cast<void (*)(LogHandler)>(dlsym(wayland, "wl_log_set_handler_client"));
+  if (setHandler != nullptr) setHandler([](const char*, va_list) {});
+#endif
+}
 }  // namespace
 
-int windowScaleFor(int desktopHeight, int height) {
-  // Room for a title bar and panels: 120 lines beside the picture.
-  if (desktopHeight <= 0 || height <= 0) return 1;
-  const int factor = (desktopHeight - 120) / height;
+int windowScaleFor(int desktopWidth, int desktopHeight, int width, int height) {
+  // Room for a title bar and panels: 120 pixels beside the picture either way.
+  if (desktopWidth <= 0 || desktopHeight <= 0 || width <= 0 || height <= 0) return 1;
+  const int factor = std::min((desktopWidth - 120) / width, (desktopHeight - 120) / height);
   return factor > 1 ? factor : 1;
 }
 
@@ -67,6 +96,7 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
   const bool driverNamed = userSet("SDL_VIDEODRIVER");
   // Should the library fall back to its text-terminal driver, it stays silent until refused.
   if (!driverNamed) setenv("CACA_DRIVER", "null", 0);
+  if (!driverNamed) quietUnreachableWayland();
   chooseScaleMethod();
   if (SDL_Init(SDL_INIT_EVERYTHING) == -1) return reportFailure();
   char driver[32] = "";
@@ -77,7 +107,7 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
     return reportFailure();
   }
   // A headless run shows nothing: no enlarging of every flip for nobody.
-  if (std::strcmp(driver, "dummy") != 0) chooseWindowScaling(height);
+  if (std::strcmp(driver, "dummy") != 0) chooseWindowScaling(width, height);
   screen = SDL_SetVideoMode(screenWidth, screenHeight, screenBpp, flags);
   if (screen == nullptr) return reportFailure();
   if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) == -1) return reportFailure();

@@ -11,28 +11,18 @@ void IntroScene::drawFloor(SDL_Surface* target) {
 }
 
 // Copies rows 190 up to 141 of the picture upside down; 0 means nothing there, so the
-// reflection's blue fill shows through. Both surfaces are in the display's 16-bit format, so
-// whole rows are walked directly; any other pairing goes pixel by pixel, with the same result.
+// reflection's blue fill shows through. Both surfaces are in the display's 16-bit format,
+// at least 320 pixels wide, so whole rows are walked directly.
 void IntroScene::captureReflection(SDL_Surface* source, SDL_Surface* reflection) {
   lockSurface(source);
   lockSurface(reflection);
-  const bool rows16 = source->format->BytesPerPixel == 2 &&
-                      reflection->format->BytesPerPixel == 2 && source->w >= 320 &&
-                      reflection->w >= 320 && source->h > 190 && reflection->h >= 50;
   for (int i = 0; i < 50; ++i) {
-    if (rows16) {
-      const Uint16* from = reinterpret_cast<const Uint16*>(
-          static_cast<const Uint8*>(source->pixels) + (190 - i) * source->pitch);
-      Uint16* to = reinterpret_cast<Uint16*>(static_cast<Uint8*>(reflection->pixels) +
-                                             i * reflection->pitch);
-      for (int j = 0; j < 320; ++j) {
-        if (from[j] != 0) to[j] = from[j];
-      }
-      continue;
-    }
+    const Uint16* from = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(source->pixels) +
+                                                         (190 - i) * source->pitch);
+    Uint16* to =
+        reinterpret_cast<Uint16*>(static_cast<Uint8*>(reflection->pixels) + i * reflection->pitch);
     for (int j = 0; j < 320; ++j) {
-      const Uint32 v = getPixel(source, j, 190 - i);
-      if (v != 0) putPixel(reflection, j, i, v);
+      if (from[j] != 0) to[j] = from[j];
     }
   }
   unlockSurface(reflection);

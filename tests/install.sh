@@ -24,7 +24,10 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "cmake --install failed: $(cat "$work/install.log")"
 
 # Every file in its place; the assets are the repository's own bytes.
-[ -x "$prefix/games/orbitra" ] || fail "no program at games/orbitra"
+for tool in orbitra orbitra-capture; do
+  [ -x "$prefix/games/$tool" ] || fail "no program at games/$tool"
+done
+[ ! -e "$prefix/bin" ] || fail "installed in bin/: $(ls "$prefix/bin")"
 for asset in zak.dat bigFont.ttf logo.dat gsball.dat rball.dat back.dat bigFont-LICENSE.txt; do
   cmp -s "$root/res/$asset" "$prefix/share/games/orbitra/res/$asset" ||
     fail "share/games/orbitra/res/$asset is missing or differs from res/$asset"
@@ -90,5 +93,16 @@ colours=$(convert "$work/shot.png" -format '%k' info:)
 
 escape_ends_intro "$intro"
 [ ! -s "$work/stderr" ] || fail "the intro wrote: $(cat "$work/stderr")"
+
+# Both programs read the installed files, never the source tree they were built from: the
+# capture tool's first frame is the golden one, and with an installed file gone each fails.
+[ "$("$prefix/games/orbitra-capture" --hashes 0 20 | head -1)" = "$(head -1 "$root/tests/golden/frames.txt")" ] ||
+  fail "the installed capture tool draws another first frame"
+rm "$prefix/share/games/orbitra/res/back.dat"
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra" 2>"$work/stderr"
+[ "$(cat "$work/stderr")" = "Image load error!  File: res/back.dat" ] || fail "without its back.dat: $(cat "$work/stderr")"
+"$prefix/games/orbitra-capture" --hashes 0 20 >/dev/null 2>"$work/stderr" &&
+  fail "the installed capture tool ran without its back.dat"
 echo "installed into a prefix with a blank; entry, metainfo, icons and manual page valid;" \
-  "started from / by the menu's command, $colours colours shown, Escape ended with status 0"
+  "started from / by the menu's command, $colours colours shown, Escape ended with status 0;" \
+  "both programs read the installed files"

@@ -3,9 +3,11 @@
 #include <SDL_image.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,7 +26,7 @@ namespace fs = std::filesystem;
 
 struct Outcome {
   int status = -1;
-  std::string errText;
+  std::string errText, outText;
 };
 
 std::string readFile(const std::string& path) {
@@ -34,15 +36,20 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-// Runs the tool from `folder` (the source tree by default, where res/ lives).
+// Runs the tool from `folder` (the source tree by default, where res/ lives), its standard
+// output a pipe.
 Outcome capture(const std::string& arguments, const std::string& environment = "",
                 const std::string& folder = ORBITRA_SOURCE_DIR) {
   const std::string errFile =
       fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
   const std::string command = "cd '" + folder + "' && env " + environment + " '" + ORBITRA_CAPTURE +
-                              "' " + arguments + " 2>'" + errFile + "' </dev/null >/dev/null";
-  const int raw = std::system(command.c_str());
+                              "' " + arguments + " 2>'" + errFile + "' </dev/null";
   Outcome run;
+  FILE* output = popen(command.c_str(), "r");
+  char buffer[65536];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output)) > 0;)
+    run.outText.append(buffer, got);
+  const int raw = pclose(output);
   if (raw != -1 && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
   run.errText = readFile(errFile);
   std::remove(errFile.c_str());
@@ -158,11 +165,12 @@ bool haveProgram(const std::string& name) {
 
 // Frames through both picture paths, every frame into a folder and single shots, from the
 // clock's start as the golden run draws them: each hashes as the golden file says. The folder
-// starts later (--from), after the frames before it were drawn as its history.
+// starts later (--from, off the 20 ms grid: at the next frame), after the frames before it
+// were drawn as its history.
 TEST(Capture, FramesMatchTheGoldenHashes) {
   TempWorkDir work;
   for (const std::string& arguments :
-       {"--quiet --start 0 --from 11000 --frames 30 --png-dir " + work.path() + "/all",
+       {"--quiet --start 0 --from 10990 --frames 30 --png-dir " + work.path() + "/all",
         "--quiet --start 0 --shot 1000 --shot 80000 --shot-dir " + work.path()}) {
     const Outcome run = capture(arguments);
     ASSERT_EQ(run.status, 0) << run.errText;
@@ -184,19 +192,25 @@ TEST(Capture, FramesMatchTheGoldenHashes) {
   }
 }
 
-TEST(Capture, SameCaptureTwiceGivesIdenticalFiles) {
+// A symbolic link is written through and kept; a link to an open file (/dev/stdout is one,
+// here to a pipe) is written in place; finished files get the ordinary mode; --seconds rounds
+// to whole frames.
+TEST(Capture, OutputsGoThroughLinksAndIntoOpenFiles) {
   TempWorkDir work;
-  for (const char* name : {"a", "b"}) {
-    const std::string out = work.path() + "/" + name;
-    const Outcome run = capture("--quiet --start 9000 --frames 40 --scale 2 --y4m " + out +
-                                ".y4m --wav " + out + ".wav --png-dir " + out);
-    ASSERT_EQ(run.status, 0) << run.errText;
-  }
-  for (const char* file : {".y4m", ".wav", "/000000.png", "/000039.png"}) {
-    const std::string a = readFile(work.path() + "/a" + file);
-    EXPECT_GT(a.size(), 1000u) << file;
-    EXPECT_TRUE(a == readFile(work.path() + "/b" + file)) << file << " differs";
-  }
+  const std::string out = work.path() + "/";
+  fs::create_symlink("sound.wav", out + "link.wav");
+  const mode_t usual = umask(027);
+  const Outcome linked = capture("--quiet --seconds 0.07 --wav " + out +
+                                 "link.wav --y4m /dev/fd/3 3>" + out + "open.y4m");
+  umask(usual);
+  const Outcome piped = capture("--quiet --frames 1 --wav /dev/stdout");
+  ASSERT_EQ(linked.status, 0) << linked.errText;
+  ASSERT_EQ(piped.status, 0) << piped.errText;
+  EXPECT_TRUE(fs::is_symlink(out + "link.wav"));
+  EXPECT_EQ(fs::file_size(out + "sound.wav"), 44u + 4 * 441 * 4);
+  EXPECT_EQ(fs::status(out + "sound.wav").permissions(), static_cast<fs::perms>(0640));
+  EXPECT_EQ(readY4m(out + "open.y4m").frames.size(), 4u);
+  EXPECT_EQ(piped.outText.size(), 44u + 441 * 4);
 }
 
 // Not a test on its own, so disabled: the mixer playing the module as the program asks,
@@ -296,7 +310,8 @@ TEST(Capture, SoundtrackIsWhatTheMixerPlays) {
 }
 
 // Nearest-neighbour enlargement in both picture paths (RGB for PNG and video, YUV for the
-// stream), the fitted frame, and 4:2:0 chroma against 4:4:4.
+// stream), fitted frames, the colours by the studio-range BT.601 formulas, and 4:2:0 chroma
+// against 4:4:4.
 TEST(Capture, EnlargementIsAnExactCopy) {
   TempWorkDir work;
   const std::string out = work.path() + "/";
@@ -304,35 +319,38 @@ TEST(Capture, EnlargementIsAnExactCopy) {
   for (const std::string& run :
        {common + out + "s1 --y4m " + out + "s1.y4m", common + out + "s3 --scale 3",
         common + out + "fit --fit 1000x700 --y4m " + out + "fit.y4m",
+        common + out + "low --fit 640x300",
+        common + out + "odd --420 --fit 962x480 --y4m " + out + "odd.y4m",
         common + out + "s2 --scale 2 --y4m " + out + "s2.y4m",
         common + out + "h1 --420 --y4m " + out + "h1.y4m",
         common + out + "h2 --420 --scale 2 --y4m " + out + "h2.y4m"}) {
     ASSERT_EQ(capture(run).status, 0) << run;
   }
   int mismatches = 0;
-  // RGB: three times, and twice centred at (180, 110) on black in 1000x700.
-  const Rgb one = readPng(out + "s1/frame-45020.png"), three = readPng(out + "s3/frame-45020.png");
-  const Rgb fitted = readPng(out + "fit/frame-45020.png");
-  ASSERT_EQ(three.width, 960);
-  ASSERT_EQ(three.height, 720);
-  ASSERT_EQ(fitted.width, 1000);
-  ASSERT_EQ(fitted.height, 700);
+  // RGB: three times, twice centred at (180, 110) on black in 1000x700, once at (160, 30).
+  const Rgb one = readPng(out + "s1/frame-45020.png");
   const uint8_t black[3] = {0, 0, 0};
-  for (int y = 0; y < 720; ++y) {
-    for (int x = 0; x < 960; ++x)
-      mismatches += std::memcmp(three.at(x, y), one.at(x / 3, y / 3), 3) != 0;
-  }
-  for (int y = 0; y < 700; ++y) {
-    for (int x = 0; x < 1000; ++x) {
-      const bool inside = x >= 180 && x < 820 && y >= 110 && y < 590;
-      const uint8_t* expected = inside ? one.at((x - 180) / 2, (y - 110) / 2) : black;
-      mismatches += std::memcmp(fitted.at(x, y), expected, 3) != 0;
+  const auto expectAt = [&](const std::string& name, int width, int height, int scale, int left,
+                            int top) {
+    const Rgb image = readPng(out + name + "/frame-45020.png");
+    ASSERT_EQ(image.width, width);
+    ASSERT_EQ(image.height, height);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const bool inside =
+            x >= left && x < left + 320 * scale && y >= top && y < top + 240 * scale;
+        const uint8_t* expected = inside ? one.at((x - left) / scale, (y - top) / scale) : black;
+        mismatches += std::memcmp(image.at(x, y), expected, 3) != 0;
+      }
     }
-  }
+  };
+  expectAt("s3", 960, 720, 3, 0, 0);
+  expectAt("fit", 1000, 700, 2, 180, 110);
+  expectAt("low", 640, 300, 1, 160, 30);
   // YUV: the same, with studio-range black; all below 720 lines, so all one colour matrix.
   const Y4m s1 = readY4m(out + "s1.y4m"), s2 = readY4m(out + "s2.y4m");
   const Y4m fit = readY4m(out + "fit.y4m"), h1 = readY4m(out + "h1.y4m"),
-            h2 = readY4m(out + "h2.y4m");
+            h2 = readY4m(out + "h2.y4m"), odd = readY4m(out + "odd.y4m");
   ASSERT_EQ(s1.frames.size(), 2u);
   EXPECT_EQ(s1.rate, "50:1");
   EXPECT_EQ(s1.chroma, "444");
@@ -340,7 +358,7 @@ TEST(Capture, EnlargementIsAnExactCopy) {
   ASSERT_EQ(s2.width, 640);
   ASSERT_EQ(fit.width, 1000);
   ASSERT_EQ(fit.height, 700);
-  for (const Y4m* y4m : {&s2, &fit, &h1, &h2}) ASSERT_EQ(y4m->frames.size(), 2u);
+  for (const Y4m* y4m : {&s2, &fit, &h1, &h2, &odd}) ASSERT_EQ(y4m->frames.size(), 2u);
   for (int frame = 0; frame < 2; ++frame) {
     for (int plane = 0; plane < 3; ++plane) {
       for (int y = 0; y < 480; ++y) {
@@ -355,6 +373,28 @@ TEST(Capture, EnlargementIsAnExactCopy) {
           const int expected =
               inside ? s1.sample(frame, plane, (x - 180) / 2, (y - 110) / 2) : border;
           mismatches += fit.sample(frame, plane, x, y) != expected;
+        }
+      }
+      // BT.601 in studio range from the shot's colours, exact but for the final rounding.
+      const double matrix[3][3] = {
+          {65.481, 128.553, 24.966}, {-37.797, -74.203, 112.0}, {112.0, -93.786, -18.214}};
+      for (int y = 0; frame == 1 && y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+          const uint8_t* c = one.at(x, y);
+          const double* m = matrix[plane];
+          const double exact = (plane ? 128 : 16) + (m[0] * c[0] + m[1] * c[1] + m[2] * c[2]) / 255;
+          mismatches += std::abs(s1.sample(frame, plane, x, y) - exact) > 0.5 + 1e-9;
+        }
+      }
+      // An odd left border (161 columns): each 4:2:0 block spans two enlarged pixels.
+      const auto wide = [&](int x, int y) {
+        return x >= 161 && x < 801 ? s1.sample(frame, plane, (x - 161) / 2, y / 2) : 128;
+      };
+      for (int y = 0; plane > 0 && y < 240; ++y) {
+        for (int x = 0; x < 481; ++x) {
+          const int sum = wide(2 * x, 2 * y) + wide(2 * x + 1, 2 * y) + wide(2 * x, 2 * y + 1) +
+                          wide(2 * x + 1, 2 * y + 1);
+          mismatches += odd.sample(frame, plane, x, y) != (sum + 2) / 4;
         }
       }
       // 4:2:0 halves the chroma: each sample the rounded mean of a 2x2 block, so at twice
@@ -387,6 +427,13 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
   const std::string out = work.path() + "/out";
   fs::create_directory(out);
   const std::string wav = " --quiet --frames 5 --wav " + out + "/a.wav";
+  // Encoders that read every frame, then fail or end cleanly without writing the video.
+  for (const char* ending : {"1", "0"}) {
+    fs::create_directory(work.path() + "/exit" + ending);
+    const std::string fake = work.path() + "/exit" + ending + "/ffmpeg";
+    std::ofstream(fake) << "#!/bin/sh\n/bin/cat >/dev/null\nexit " << ending << "\n";
+    fs::permissions(fake, fs::perms::owner_all);
+  }
   struct Case {
     std::string arguments, says, environment = "", folder = ORBITRA_SOURCE_DIR;
   };
@@ -406,6 +453,9 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
       // Missing programs and files.
       {wav, "cannot read res/", "", work.path()},
       {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", "PATH=/nonexistent"},
+      {wav + " -o " + out + "/a.mkv", "ffmpeg failed", "PATH=" + work.path() + "/exit1"},
+      {wav + " -o " + out + "/a.mkv", "without writing the video",
+       "PATH=" + work.path() + "/exit0"},
       // A full disk halfway: the WAV, complete by then, must not appear either.
       {wav + " --y4m /dev/full", "cannot write /dev/full: No space left on device"},
   };
@@ -414,6 +464,7 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
     EXPECT_NE(run.status, 0) << c.arguments;
     EXPECT_EQ(std::count(run.errText.begin(), run.errText.end(), '\n'), 1) << run.errText;
     EXPECT_EQ(run.errText.rfind("orbitra-capture: ", 0), 0u) << run.errText;
+    EXPECT_EQ(run.outText, "");
     EXPECT_NE(run.errText.find(c.says), std::string::npos) << c.arguments << "\n" << run.errText;
     EXPECT_TRUE(fs::is_empty(out))
         << c.arguments << " left " << fs::directory_iterator(out)->path();

@@ -1,10 +1,14 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "app/intro.h"
 #include "app/platform.h"
 #include "gfx/surface.h"
 #include "support/libraryFaults.h"
+#include "support/runProgram.h"
 #include "support/sceneAssets.h"
 #include "support/testPlatform.h"
 
@@ -69,6 +73,22 @@ TEST(StartUpFaults, MusicThatWillNotStartIsReportedAndTheSceneReleased) {
   ASSERT_EQ(sizes.size(), decoded.size() + sceneSizes.size());
   EXPECT_EQ(Sizes(sizes.begin(), sizes.begin() + 4), decoded);
   EXPECT_EQ(Sizes(sizes.begin() + 4, sizes.end()), sceneSizes);
+}
+
+TEST(StartUpFaults, AFailureReturningThroughMainEndsWithoutTheExitHandlers) {
+  // The real program with its music refused once audio is open. The probe's report is written
+  // by an exit handler: no report, no exit handlers run.
+  TempWorkDir dir;
+  writeSceneAssets(dir);
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const ProgramResult result = runIntroIn(
+      dir.path(), {"LD_PRELOAD=" ORBITRA_PROBE, "ORBITRA_PROBE_REFUSE_MUSIC=1",
+                   "ORBITRA_PROBE_REPORT=" + dir.path() + "/report",
+                   "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"});
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errText, "Music refused\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/report"));
 }
 
 TEST(LockFaults, RefusedLockEndsTheRunWithTheLibrarysText) {

@@ -5,6 +5,7 @@
 
 #include "app/frameLoop.h"
 #include "app/intro.h"
+#include "base/clock.h"
 #include "gfx/surface.h"
 #include "support/testPlatform.h"
 
@@ -199,4 +200,14 @@ TEST(FrameLoop, NextFrameTickIsTheFirstTickTheLimiterAllows) {
       EXPECT_GT(measureFps(frames, tick - 1, 999), 50) << frames;
     }
   }
+  // Beyond the clock's range it stays at the top instead of wrapping round to an early tick.
+  EXPECT_EQ(nextFrameTick(219043333, 50), 0xFFFFFFFFu);
+  EXPECT_EQ(nextFrameTick(INT32_MAX, 50), 0xFFFFFFFFu);
+}
+
+TEST(Clock, TheLibrarysWaitReturnsOnceTheTickIsReached) {
+  startPlatform();
+  const Uint32 due = ticks() + 30;
+  waitUntil(due);
+  EXPECT_GE(ticks(), due);
 }

@@ -105,22 +105,33 @@ TEST(Platform, ShutdownHandsTheDisplaySurfaceToTheLibrarysFreeFirst) {
 }
 
 TEST(Platform, WindowScaleLeavesRoomForTheDesktopsPanels) {
-  EXPECT_EQ(windowScaleFor(1080, 240), 4);
-  EXPECT_EQ(windowScaleFor(1440, 240), 5);
-  EXPECT_EQ(windowScaleFor(2160, 240), 8);
-  EXPECT_EQ(windowScaleFor(768, 240), 2);
-  EXPECT_EQ(windowScaleFor(1079, 240), 3);  // 4 x 240 + 120 would not fit
-  EXPECT_EQ(windowScaleFor(0, 240), 1);     // unknown
-  EXPECT_EQ(windowScaleFor(300, 240), 1);
+  EXPECT_EQ(windowScaleFor(1920, 1080, 320, 240), 4);
+  EXPECT_EQ(windowScaleFor(2560, 1440, 320, 240), 5);
+  EXPECT_EQ(windowScaleFor(3840, 2160, 320, 240), 8);
+  EXPECT_EQ(windowScaleFor(1024, 768, 320, 240), 2);
+  EXPECT_EQ(windowScaleFor(1920, 1079, 320, 240), 3);  // 4 x 240 + 120 would not fit
+  EXPECT_EQ(windowScaleFor(1080, 1920, 320, 240), 3);  // portrait: the width decides
+  EXPECT_EQ(windowScaleFor(1399, 2160, 320, 240), 3);  // 4 x 320 + 120 would not fit
+  EXPECT_EQ(windowScaleFor(0, 0, 320, 240), 1);        // unknown
+  EXPECT_EQ(windowScaleFor(400, 300, 320, 240), 1);
 }
 
 TEST(Platform, WithoutADisplayTheIntroEndsWithOneLine) {
   // No X server, no Wayland, no driver named: the library must not fall back to drawing text
-  // into the terminal or nowhere at all.
+  // into the terminal or nowhere at all, nor a display library add a line of its own.
   TempWorkDir dir;
-  const ProgramResult result = runIntroIn(
-      dir.path(),
-      {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR=" + dir.path()});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.errText, "No available video device\n");
+  for (const std::string& runtime :
+       {"XDG_RUNTIME_DIR=" + dir.path(), std::string("XDG_RUNTIME_DIR")}) {
+    const ProgramResult result =
+        runIntroIn(dir.path(), {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", runtime});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.errText, "No available video device\n") << runtime;
+    EXPECT_EQ(result.outText, "") << runtime;
+  }
+  // The refused stand-in leaves the library shut down.
+  for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) unsetenv(name);
+  CaptureStderr();
+  EXPECT_FALSE(initPlatform(caption, 320, 240, 16, 50, windowed));
+  EXPECT_EQ(GetCapturedStderr(), "No available video device\n");
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
 }

@@ -12,8 +12,8 @@
 
 namespace {
 // Runs in the child between fork and exec; reports through its exit status only.
-[[noreturn]] void startChild(const std::string& directory, const std::string& errFile,
-                             const std::vector<char*>& argv,
+[[noreturn]] void startChild(const std::string& directory, const std::string& outFile,
+                             const std::string& errFile, const std::vector<char*>& argv,
                              const std::vector<std::string>& environment) {
   if (chdir(directory.c_str()) != 0) _exit(126);
   setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -27,33 +27,44 @@ namespace {
     setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
   }
   const int in = open("/dev/null", O_RDONLY);
-  const int out = open("/dev/null", O_WRONLY);
+  const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (in < 0 || out < 0 || err < 0) _exit(126);
   dup2(in, 0), dup2(out, 1), dup2(err, 2);
   execv(argv[0], argv.data());
   _exit(127);
 }
+
+// A fresh file's name, and what it holds when read back and removed.
+std::string freshFile() {
+  char pattern[] = "/tmp/orbitra-output-XXXXXX";
+  const int handle = mkstemp(pattern);
+  if (handle >= 0) close(handle);
+  return pattern;
+}
+
+std::string takeFile(const std::string& name) {
+  std::stringstream text;
+  text << std::ifstream(name, std::ios::binary).rdbuf();
+  std::remove(name.c_str());
+  return text.str();
+}
 }  // namespace
 
 ProgramResult runProgram(const std::string& directory, const std::string& program,
                          const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment, unsigned seconds) {
-  char errPattern[] = "/tmp/orbitra-stderr-XXXXXX";
-  const int errHandle = mkstemp(errPattern);
-  if (errHandle >= 0) close(errHandle);
-  const std::string errFile = errPattern;
-
+  const std::string outFile = freshFile(), errFile = freshFile();
   std::vector<std::string> words = {program};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
-  ProgramResult result{-1, 0, false, ""};
+  ProgramResult result{-1, 0, false, "", ""};
   std::fflush(nullptr);
   const pid_t child = fork();
-  if (child == 0) startChild(directory, errFile, argv, environment);
+  if (child == 0) startChild(directory, outFile, errFile, argv, environment);
   int raw = 0;
   // Polled, so that a program still running when its time is up is stopped for certain.
   bool ended = false;
@@ -70,10 +81,8 @@ ProgramResult runProgram(const std::string& directory, const std::string& progra
     if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
     if (WIFSIGNALED(raw)) result.signal = WTERMSIG(raw);
   }
-  std::stringstream text;
-  text << std::ifstream(errFile).rdbuf();
-  result.errText = text.str();
-  std::remove(errFile.c_str());
+  result.errText = takeFile(errFile);
+  result.outText = takeFile(outFile);
   return result;
 }
 

@@ -8,11 +8,12 @@ struct ProgramResult {
   int signal;           // the signal that ended it, or 0
   bool timedOut;        // still running when its time was up, and then killed
   std::string errText;  // everything written to the standard error stream
+  std::string outText;  // and to standard output
 };
 
 // Runs `program` with `arguments` in `directory`, with the headless drivers plus
-// `environment` ("NAME=value" each; a bare "NAME" removes it), no standard input and standard
-// output discarded. A program still running after `seconds` is killed.
+// `environment` ("NAME=value" each; a bare "NAME" removes it) and no standard input. A program
+// still running after `seconds` is killed.
 ProgramResult runProgram(const std::string& directory, const std::string& program,
                          const std::vector<std::string>& arguments = {},
                          const std::vector<std::string>& environment = {}, unsigned seconds = 20);

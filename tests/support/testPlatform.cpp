@@ -63,10 +63,20 @@ Uint32 displayColour(Uint8 r, Uint8 g, Uint8 b) {
   return SDL_MapRGB(getScreen()->format, r, g, b);
 }
 
+namespace {
+// The innermost work directory, handed down to processes started meanwhile.
+const char* const workVariable = "ORBITRA_TEST_WORK";
+}  // namespace
+
 TempWorkDir::TempWorkDir() {
   previous_ = std::filesystem::current_path().string();
-  char pattern[] = "/tmp/orbitra-test-XXXXXX";
-  path_ = mkdtemp(pattern);
+  // A death test runs its test again in a child process that ends without destructors: the
+  // child's directory goes inside the parent's, which the parent removes.
+  const char* outer = std::getenv(workVariable);
+  outer_ = outer != nullptr ? outer : "";
+  std::string pattern = (outer_.empty() ? "/tmp" : outer_) + "/orbitra-test-XXXXXX";
+  path_ = mkdtemp(pattern.data());
+  setenv(workVariable, path_.c_str(), 1);
   std::filesystem::create_directory(path_ + "/res");
   std::filesystem::current_path(path_);
 }
@@ -74,6 +84,11 @@ TempWorkDir::TempWorkDir() {
 TempWorkDir::~TempWorkDir() {
   std::filesystem::current_path(previous_);
   std::filesystem::remove_all(path_);
+  if (outer_.empty()) {
+    unsetenv(workVariable);
+  } else {
+    setenv(workVariable, outer_.c_str(), 1);
+  }
 }
 
 void TempWorkDir::writeImage(const std::string& name, int w, int h, Uint8 r, Uint8 g,

@@ -44,6 +44,7 @@ class TempWorkDir {
 
  private:
   std::string previous_;
+  std::string outer_;  // the work directory this one was made in, if any
   std::string path_;
 };
 

@@ -101,6 +101,7 @@ bool Encoder::start(const std::string& program, const EncoderSettings& settings,
   }
   close(pipeEnds[0]);
   input_ = pipeEnds[1];
+  output_ = settings.outputFile;
   return true;
 }
 
@@ -128,9 +129,17 @@ bool Encoder::finish(std::string& error) {
   while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
   }
   child_ = -1;
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  error = failure("ffmpeg failed");
-  return false;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    error = failure("ffmpeg failed");
+    return false;
+  }
+  // A clean exit alone does not prove the video was written.
+  struct stat info;
+  if (stat(output_.c_str(), &info) != 0 || info.st_size == 0) {
+    error = failure("ffmpeg ended without writing the video");
+    return false;
+  }
+  return true;
 }
 
 std::string Encoder::failure(const std::string& what) {

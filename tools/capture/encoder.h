@@ -30,7 +30,8 @@ class Encoder {
   bool start(const std::string& program, const EncoderSettings& settings, std::string& error);
   // One frame of width x height x 3 bytes.
   bool write(const std::vector<uint8_t>& rgb, std::string& error);
-  // Ends the input and waits for ffmpeg; false with its last message when it failed.
+  // Ends the input and waits for ffmpeg; false with its last message when it failed or left
+  // the output file empty.
   bool finish(std::string& error);
 
  private:
@@ -38,4 +39,5 @@ class Encoder {
   pid_t child_ = -1;
   int input_ = -1;
   int messages_ = -1;  // ffmpeg's standard error, kept in an unnamed file
+  std::string output_;
 };

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,6 +63,32 @@ std::string nameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+// The name the bytes for `path` end up under, through any symbolic links. A link in the
+// process folder (/dev/stdout leads to one, /proc/self/fd/N is one) stands for a file already
+// open rather than a name: `opened` is set and the path kept as given. False with errno set
+// when the links do not end.
+bool followLinks(const std::string& path, std::string& target, bool& opened) {
+  target = path;
+  opened = false;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info;
+    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+    struct statfs folder;
+    if (statfs(folderOf(target).c_str(), &folder) == 0 && folder.f_type == PROC_SUPER_MAGIC) {
+      target = path;
+      opened = true;
+      return true;
+    }
+    char link[PATH_MAX];
+    const ssize_t length = readlink(target.c_str(), link, sizeof link);
+    if (length <= 0 || length == sizeof link) return false;
+    const std::string next(link, static_cast<size_t>(length));
+    target = next[0] == '/' ? next : folderOf(target) + "/" + next;
+  }
+  errno = ELOOP;
+  return false;
+}
 }  // namespace
 
 void installOutputCleanup() {
@@ -80,14 +108,20 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
     writing_ = "standard output";
     return true;
   }
+  bool opened = false;
+  if (!followLinks(path, target_, opened)) {
+    error = describe("write", path);
+    return false;
+  }
   struct stat info;
-  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    if (S_ISDIR(info.st_mode)) {
+  if (opened || (stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
+    if (!opened && S_ISDIR(info.st_mode)) {
       error = "cannot write " + path + ": it is a folder";
       return false;
     }
-    // A device or pipe: nothing half-written can be left behind under a name.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    // A device, a pipe or an open file: nothing half-written is left behind under a name. An
+    // open file is added to, as through the descriptor it stands for.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | (opened ? O_APPEND : 0));
     if (fd_ < 0) {
       error = describe("write", path);
       return false;
@@ -96,7 +130,7 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
     writing_ = path;
     return true;
   }
-  std::string pattern = folderOf(path) + "/." + nameOf(path) + ".partial-XXXXXX" + suffix;
+  std::string pattern = folderOf(target_) + "/." + nameOf(target_) + ".partial-XXXXXX" + suffix;
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
@@ -144,14 +178,14 @@ bool OutputFile::commit(std::string& error) {
       return false;
     }
   }
-  if (rename(writing_.c_str(), path_.c_str()) != 0) {
+  if (rename(writing_.c_str(), target_.c_str()) != 0) {
     error = describe("write", path_);
     discard();
     return false;
   }
   unlistTemporary(slot_);
   slot_ = -1;
-  writing_ = path_;
+  writing_ = target_;
   inPlace_ = true;
   return true;
 }

@@ -6,8 +6,10 @@
 // A file the capture writes. A regular file is written under a temporary name in the same
 // folder and renamed to its final name only once complete, so a failed or interrupted run
 // never leaves a half-written file under that name; the temporary file is removed on every
-// way out, a signal or std::exit included. Standard output ("-") and devices are written in
-// place. Every failure is described in `error` as one line naming the path.
+// way out, a signal or std::exit included. A symbolic link is written through: the file it
+// names is the one replaced, the link stays. Standard output ("-"), devices, pipes and the
+// process's links to files it has open (/dev/stdout, /proc/self/fd/N) are written in place.
+// Every failure is described in `error` as one line naming the path.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -32,6 +34,7 @@ class OutputFile {
 
  private:
   std::string path_;
+  std::string target_;  // the path through its symbolic links
   std::string writing_;
   int fd_ = -1;
   bool inPlace_ = false;

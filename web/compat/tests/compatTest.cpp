@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -204,9 +205,11 @@ TEST(CompatImage, EveryPngLayoutLoadsAsTheRealLibraryLoadsIt) {
   expectSameImage(writePng("palette4-opaque-trns", PNG_COLOR_TYPE_PALETTE, 4, {255, 255}));
 }
 
+// Each failure, and a load that works, leaves no file open.
 TEST(CompatImage, MissingTruncatedAndForeignFilesFail) {
-  EXPECT_EQ(compat_IMG_Load((root + "/res/no-such-file.png").c_str()), nullptr);
-  EXPECT_EQ(compat_IMG_Load((root + "/res/zak.dat").c_str()), nullptr);
+  const auto openFiles = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+  };
   const std::string whole = writePng("whole", PNG_COLOR_TYPE_RGB, 8);
   const std::string cut = scratch() + "cut.png";
   FILE* in = std::fopen(whole.c_str(), "rb");
@@ -215,7 +218,12 @@ TEST(CompatImage, MissingTruncatedAndForeignFilesFail) {
   std::fwrite(buffer, 1, std::fread(buffer, 1, sizeof buffer, in), out);
   std::fclose(in);
   std::fclose(out);
+  const auto before = openFiles();
+  EXPECT_EQ(compat_IMG_Load((root + "/res/no-such-file.png").c_str()), nullptr);
+  EXPECT_EQ(compat_IMG_Load((root + "/res/zak.dat").c_str()), nullptr);
   EXPECT_EQ(compat_IMG_Load(cut.c_str()), nullptr);
+  SDL_FreeSurface(compat_IMG_Load(whole.c_str()));
+  EXPECT_EQ(openFiles(), before);
 }
 
 TEST_F(CompatText, TheScrollMessageRendersAsTheRealLibraryRendersIt) {
