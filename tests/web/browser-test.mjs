@@ -223,19 +223,30 @@ try {
   });
 
   // Chromium keeps a page opened from a file from fetching its neighbours; Firefox does not.
+  // Sites without their data file, and with it cut short.
   const broken = fs.mkdtempSync(path.join(os.tmpdir(), 'orbitra-broken-'));
-  for (const file of ['index.html', 'page.js', 'audio-worklet.js', 'orbitra.js', 'orbitra.wasm']) {
-    fs.copyFileSync(path.join(options.site, file), path.join(broken, file));
+  for (const [folder, data] of [['missing', null], ['damaged', Buffer.alloc(1000)]]) {
+    fs.mkdirSync(path.join(broken, folder));
+    for (const file of ['index.html', 'page.js', 'audio-worklet.js', 'orbitra.js', 'orbitra.wasm']) {
+      fs.copyFileSync(path.join(options.site, file), path.join(broken, folder, file));
+    }
+    if (data) fs.writeFileSync(path.join(broken, folder, 'orbitra.data'), data);
   }
   const brokenServer = await startServer(broken);
+  const brokenSite = `http://127.0.0.1:${brokenServer.address().port}/`;
   for (const [what, address, sentence] of [
     ['site-from-file', fromDisk('index.html'),
      browserName === 'chromium' ? /serve.*orbitra\.html/i : null],
-    ['missing-data', `http://127.0.0.1:${brokenServer.address().port}/`, /orbitra\.data.*404/],
+    ['missing-data', `${brokenSite}missing/`, /orbitra\.data.*404/],
+    ['damaged-data', `${brokenSite}damaged/`, /could not start: Music load error! File: res\/zak/],
   ]) {
     await check(`the page, ${what}, ${sentence ? `says ${sentence}` : 'runs'}`, async () => {
       const page = await openPage(address, true);
       await waitFor(page, () => /ready|failed/.test(window.orbitra.phase), 15000, 'an outcome');
+      if (sentence && (await pageState(page)).phase === 'ready') {
+        await page.mouse.click(640, 360);
+        await waitFor(page, () => window.orbitra.phase === 'failed', 15000, 'a failed start');
+      }
       const state = await pageState(page);
       await shot(page, what);
       await page.close();

@@ -306,7 +306,9 @@
     state.status = status;
     stopAudio();
     if (status !== 0) {
-      fail(`The intro could not start: ${lastError.replace(/\.?$/, '.')}`);
+      if (introStarted) Module.pauseMainLoop();
+      const reason = lastError ? lastError.replace(/\.?$/, '.') : 'see the browser console.';
+      fail(`The intro ${state.frames > 0 ? 'stopped' : 'could not start'}: ${reason}`);
       return;
     }
     context.fillStyle = '#000';
@@ -413,6 +415,11 @@
         console.error(text);
       },
       onAbort: (what) => fail(`The intro stopped on an error: ${what}`),
+      // A run the program ends on a failure (with a status) ends here, wherever it stood.
+      quit: (status, toThrow) => {
+        if (status !== 0) ended(status);
+        throw toThrow;
+      },
       onRuntimeInitialized: ready,
     };
     await runProgram();
