@@ -40,13 +40,18 @@ bool drainEvents() {
   return quit;
 }
 
-FramePass runFramePass(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
-  meanFps = measureFps(frameCount, ticks(), meanFps);
-  if (getTargetFps() < meanFps) return FramePass::held;
+bool showFrame(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
   SDL_FillRect(display, nullptr, SDL_MapRGB(display->format, 0, 0, 0));
   const bool quit = drainEvents();
   drawFrame(display);
   SDL_Flip(display);
+  return quit;
+}
+
+FramePass runFramePass(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame) {
+  meanFps = measureFps(frameCount, ticks(), meanFps);
+  if (getTargetFps() < meanFps) return FramePass::held;
+  const bool quit = showFrame(display, drawFrame);
   ++frameCount;
   return quit ? FramePass::quit : FramePass::drawn;
 }

@@ -23,9 +23,13 @@ bool isQuitEvent(const SDL_Event& event);
 // Reads every pending event; true when any of them asks to quit.
 bool drainEvents();
 
+// One frame as the intro shows it: the display cleared to black, every pending event read, the
+// frame drawn, the display flipped. True when a quit request was among the events.
+bool showFrame(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame);
+
 // One pass of the loop: measure the mean rate; when it is above the target, nothing else
-// (held); otherwise clear, read every pending event, draw, flip and count (drawn, or quit when
-// a quit request was among the events).
+// (held); otherwise show a frame and count it (drawn, or quit when a quit request was among the
+// events).
 enum class FramePass { held, drawn, quit };
 FramePass runFramePass(SDL_Surface* display, const std::function<void(SDL_Surface*)>& drawFrame);
 

@@ -1,45 +1,62 @@
 #include "app/intro.h"
 
-#include <SDL_mixer.h>
-
 #include <cstring>
 
 #include "app/frameLoop.h"
 #include "app/platform.h"
+#include "base/assetNames.h"
+#include "base/display.h"
 #include "base/errors.h"
 #include "base/loaders.h"
-#include "gfx/surface.h"
 #include "scene/introScene.h"
 
-namespace {
-const char* const caption = ".:Orbitra by Kalvaren:. 7.7.2007";
-const Uint32 windowedFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
-}  // namespace
-
 Uint32 chooseVideoFlags(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "f") == 0) return windowedFlags | SDL_FULLSCREEN;
-  return windowedFlags;
+  if (argc == 2 && std::strcmp(argv[1], "f") == 0) return windowedVideoFlags | SDL_FULLSCREEN;
+  return windowedVideoFlags;
 }
 
-int runIntro(int argc, char** argv) {
-  const Uint32 flags = chooseVideoFlags(argc, argv);
-  if (!initPlatform(caption, 320, 240, 16, 50, flags)) return 1;
-  SDL_Surface* display = getScreen();
+bool startIntroPlatform(Uint32 videoFlags) {
+  if (!initPlatform(introCaption, 320, 240, 16, 50, videoFlags)) return false;
   SDL_ShowCursor(0);
+  return true;
+}
 
-  Mix_Music* music = loadMusic("res/zak.dat");
-  IntroScene scene;
-  if (Mix_PlayMusic(music, -1) == -1) {
+Intro::Intro() = default;
+Intro::~Intro() = default;
+
+bool Intro::start(Uint32 videoFlags) {
+  if (!startIntroPlatform(videoFlags)) return false;
+  SDL_Surface* display = getScreen();
+  music_ = loadMusic(assets::music);
+  scene_ = std::make_unique<IntroScene>();
+  if (Mix_PlayMusic(music_, -1) == -1) {
     // Say why the run ends instead of leaving the user with a silent status 1, and give the
     // music back: nothing will play it.
     printError(Mix_GetError());
-    Mix_FreeMusic(music);
-    return 1;
+    Mix_FreeMusic(music_);
+    music_ = nullptr;
+    return false;
   }
+  display_ = display;
+  return true;
+}
 
-  runFrameLoop(display, [&scene](SDL_Surface* target) { scene.drawFrame(target); });
+void Intro::drawFrame(SDL_Surface* target) {
+  scene_->drawFrame(target);
+}
 
-  Mix_FreeMusic(music);
+void Intro::end() {
+  if (music_ != nullptr) Mix_FreeMusic(music_);
+  music_ = nullptr;
   shutdownPlatform();
+  display_ = nullptr;  // the library has freed it
+  scene_.reset();
+}
+
+int runIntro(int argc, char** argv) {
+  Intro intro;
+  if (!intro.start(chooseVideoFlags(argc, argv))) return 1;
+  runFrameLoop(intro.display(), [&intro](SDL_Surface* target) { intro.drawFrame(target); });
+  intro.end();
   return 0;
 }

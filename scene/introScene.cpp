@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/assetNames.h"
 #include "base/errors.h"
 #include "base/loaders.h"
 #include "gfx/blit.h"
@@ -29,11 +30,11 @@ IntroScene::IntroScene() {
   SDL_SetColorKey(scrollerSurface, SDL_SRCCOLORKEY | SDL_RLEACCEL,
                   SDL_MapRGB(scrollerSurface->format, 0, 0, 0));
   setSurfaceAlpha(reflectionSurface, 125);
-  scrollFont = loadFont(scrollFontFile, 18);
-  logoSurface = loadImage("res/logo.dat");
-  greenBallSurface = loadImageKeyed("res/gsball.dat", 255, 0, 255);
-  redBallSurface = loadImageKeyed("res/rball.dat", 255, 0, 255);
-  backgroundSurface = loadImage("res/back.dat");
+  scrollFont = loadFont(assets::font, 18);
+  logoSurface = loadImage(assets::logo);
+  greenBallSurface = loadImageKeyed(assets::greenBall, 255, 0, 255);
+  redBallSurface = loadImageKeyed(assets::redBall, 255, 0, 255);
+  backgroundSurface = loadImage(assets::background);
   setSurfaceAlpha(logoSurface, 175);
 
   reflectionBandRect = SDL_Rect{0, 190, 320, 50};

@@ -12,7 +12,6 @@ class IntroScene {
   static constexpr int tableSize = 15000;
   static constexpr int stripCount = 32;
   static constexpr int lightCellCount = 84;
-  static constexpr const char* scrollFontFile = "res/bigFont.ttf";
 
   IntroScene();
   ~IntroScene();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/assetNames.h"
 #include "base/clock.h"
 #include "base/errors.h"
 #include "gfx/blit.h"
@@ -36,7 +37,7 @@ bool hasInk(SDL_Surface* text) {
 void IntroScene::checkFirstRender(SDL_Surface* text) {
   scroller.firstRenderChecked = true;
   if (text != nullptr && hasInk(text)) return;
-  std::string line = std::string("Font render failed! : ") + scrollFontFile;
+  std::string line = std::string("Font render failed! : ") + assets::font;
   // Only a failed render leaves the library's own reason; a blank line leaves none.
   if (text == nullptr) line += std::string(": ") + TTF_GetError();
   printError(line.c_str());

@@ -3,7 +3,8 @@
 # menu entries must quote such paths), check what a desktop reads from it (menu entry,
 # software-centre data, icons, manual page), then start the program the way the menu does, from
 # /, under a virtual X server, and end it with Escape.
-# Arguments: the program (in its build tree), the repository root.
+# Arguments: the program (in its build tree), the repository root; ORBITRA_INSTALLED_ASSETS
+# names the files of res/ the install must hold.
 set -u
 program=$1
 root=$2
@@ -28,7 +29,8 @@ for tool in orbitra orbitra-capture; do
   [ -x "$prefix/games/$tool" ] || fail "no program at games/$tool"
 done
 [ ! -e "$prefix/bin" ] || fail "installed in bin/: $(ls "$prefix/bin")"
-for asset in zak.dat bigFont.ttf logo.dat gsball.dat rball.dat back.dat bigFont-LICENSE.txt; do
+[ -n "${ORBITRA_INSTALLED_ASSETS:-}" ] || fail "ORBITRA_INSTALLED_ASSETS names no files"
+for asset in $ORBITRA_INSTALLED_ASSETS; do
   cmp -s "$root/res/$asset" "$prefix/share/games/orbitra/res/$asset" ||
     fail "share/games/orbitra/res/$asset is missing or differs from res/$asset"
 done

@@ -33,7 +33,7 @@ TEST(AssetFiles, CommittedResourcesMatchTheGeneratorByteForByte) {
       runProgram(dir.path(), ORBITRA_SOURCE_DIR "/tools/assetgen/subset-font.sh", {dir.path()});
   ASSERT_EQ(subset.status, 0) << subset.errText;
   for (const char* name :
-       {musicFile, logoFile, greenBallFile, redBallFile, backgroundFile, "bigFont.ttf"}) {
+       {musicFile, logoFile, greenBallFile, redBallFile, backgroundFile, assets::inRes::font}) {
     const std::vector<char> generated = readBytes(dir.path() + "/" + name);
     const std::vector<char> committed = readBytes(std::string(ORBITRA_SOURCE_DIR "/res/") + name);
     ASSERT_FALSE(generated.empty()) << name;

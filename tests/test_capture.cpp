@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/frameHash.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"
 
@@ -134,18 +135,18 @@ Rgb readPng(const std::string& path) {
   return image;
 }
 
-// The hash the golden file holds: FNV-1a over the display's 16-bit little-endian RGB565
-// pixels, which the RGB of a captured frame gives back exactly.
+// The hash the golden file holds, of the display's 16-bit little-endian RGB565 pixels, which
+// the RGB of a captured frame gives back exactly.
 std::string displayHash(const Rgb& image) {
-  uint64_t hash = 14695981039346656037ull;
+  std::vector<uint8_t> display;
   for (size_t i = 0; i < image.bytes.size(); i += 3) {
     const unsigned value =
         (image.bytes[i] >> 3) << 11 | (image.bytes[i + 1] >> 2) << 5 | image.bytes[i + 2] >> 3;
-    for (unsigned byte : {value & 0xffu, value >> 8}) hash = (hash ^ byte) * 1099511628211ull;
+    display.insert(display.end(),
+                   {static_cast<uint8_t>(value & 0xff), static_cast<uint8_t>(value >> 8)});
   }
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
+  const int rowBytes = image.width * 2;
+  return frameHashText(hashFrame(display.data(), rowBytes, image.height, rowBytes));
 }
 
 std::map<uint32_t, std::string> goldenHashes() {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/frameLoop.h"
+#include "base/frameHash.h"
 #include "gfx/surface.h"
 #include "scene/ballShow.h"
 #include "scene/curtain.h"
@@ -22,11 +24,10 @@ class Frame : public ::testing::Test {
     display = getScreen();
   }
 
-  // One pass of the frame loop at a fixed clock reading.
+  // One frame as the frame loop shows it, at a fixed clock reading.
   void drawAt(Uint32 tick) {
     ScriptedClock::install(tick);
-    SDL_FillRect(display, nullptr, 0);
-    scene->drawFrame(display);
+    showFrame(display, [this](SDL_Surface* target) { scene->drawFrame(target); });
   }
 
   Uint32 at(int x, int y) { return getPixel(display, x, y); }
@@ -143,23 +144,14 @@ TEST_F(Frame, BallShowJoinsOnlyAfterTickTenThousand) {
 }
 
 namespace {
-uint64_t displayHash() {
-  SDL_Surface* display = getScreen();
-  uint64_t hash = 14695981039346656037ull;
-  const auto* bytes = static_cast<const Uint8*>(display->pixels);
-  for (int i = 0; i < display->pitch * display->h; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
-  return hash;
-}
-
 // Stretches of 30 frames, 20 ms apart, from each start tick.
 std::vector<uint64_t> drawRun(IntroScene& scene, std::initializer_list<Uint32> starts) {
   std::vector<uint64_t> hashes;
   for (Uint32 start : starts) {
     for (Uint32 tick = start; tick < start + 600; tick += 20) {
       ScriptedClock::install(tick);
-      SDL_FillRect(getScreen(), nullptr, 0);
-      scene.drawFrame(getScreen());
-      hashes.push_back(displayHash());
+      showFrame(getScreen(), [&scene](SDL_Surface* target) { scene.drawFrame(target); });
+      hashes.push_back(hashFrame(getScreen()));
     }
   }
   return hashes;

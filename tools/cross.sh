@@ -120,13 +120,10 @@ build_ok=1
 cmake --preset plain >/dev/null || build_ok=0
 [ $build_ok = 1 ] && cmake --build "$native" -j$jobs --target "$(basename "$frame_tool")" >/dev/null ||
   build_ok=0
-# The native build's optimisation without its debug information, which changes no generated
-# code and would add a quarter to the build time.
-no_debug_info=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG")
+# The architecture's preset (CMakePresets.json) builds into $build.
 if [ $build_ok = 1 ]; then
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$triplet.cmake" \
-    -DORBITRA_DEV_ROOT="$devroot" -DBUILD_TESTING=ON -DORBITRA_WERROR=ON "${no_debug_info[@]}" >/dev/null &&
-    cmake --build "$build" -j$jobs || build_ok=0
+  cmake --preset "$arch" -DORBITRA_DEV_ROOT="$devroot" >/dev/null &&
+    cmake --build --preset "$arch" -j$jobs || build_ok=0
 fi
 if [ $build_ok = 1 ]; then
   record build ok "$t" "$(readelf -h "$build/$frame_tool" | sed -n 's/^ *Machine: *//p')"

@@ -60,10 +60,13 @@ build_site() {
   command -v node >/dev/null || need_packages nodejs
   build_libraries
   mkdir -p "$build_dir"
-  emcmake cmake -S web/browser -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
-    -DLIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
+  # The web preset (CMakePresets.json) builds into $build_dir; a folder configured from another
+  # source folder cannot be configured again.
+  grep -qsx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build_dir/CMakeCache.txt" ||
+    rm -f "$build_dir/CMakeCache.txt"
+  emcmake cmake --preset web -DORBITRA_WEB_LIBS="$libs" >"$build_dir/configure.log" 2>&1 ||
     { cat "$build_dir/configure.log" >&2; exit 1; }
-  cmake --build "$build_dir" -j2 >"$build_dir/build.log" 2>&1 ||
+  cmake --build --preset web -j2 >"$build_dir/build.log" 2>&1 ||
     { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
   node web/page/pack.mjs "$site" "$libs/licences"
   # What a visitor transfers to watch it (the licence page and the single file are extra).

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "base/assetNames.h"
 #include "gfx/surface.h"
 
 namespace {
@@ -34,12 +35,12 @@ std::function<Rgb(int, int)> ball(Rgb colour) {
 
 EffectScene::EffectScene() {
   startPlatform();
-  dir_.copyFont("res/bigFont.ttf");
-  dir_.writeImage("res/logo.dat", 160, 40, 0, 0, 255);
-  writePattern(dir_.path() + "/res/gsball.dat", ballSize, ballSize, ball({0, 255, 0}));
-  writePattern(dir_.path() + "/res/rball.dat", ballSize, ballSize, ball({255, 0, 0}));
+  dir_.copyFont(assets::font);
+  dir_.writeImage(assets::logo, 160, 40, 0, 0, 255);
+  writePattern(dir_.path() + "/" + assets::greenBall, ballSize, ballSize, ball({0, 255, 0}));
+  writePattern(dir_.path() + "/" + assets::redBall, ballSize, ballSize, ball({255, 0, 0}));
   // Red and green step with every column and row, so a window off by one pixel shows.
-  writePattern(dir_.path() + "/res/back.dat", 640, 480, [](int x, int y) {
+  writePattern(dir_.path() + "/" + assets::background, 640, 480, [](int x, int y) {
     return Rgb{static_cast<Uint8>(x % 32 * 8), static_cast<Uint8>(y % 64 * 4),
                static_cast<Uint8>((x / 32 + y / 64 * 20) % 32 * 8)};
   });

@@ -1,5 +1,7 @@
 #include "support/sceneAssets.h"
 
+#include "base/assetNames.h"
+
 namespace {
 void writeKeyedBall(const TempWorkDir& dir, const std::string& name, int size, const Uint8* rgb) {
   // A square ball with a magenta corner that the colour key must hide.
@@ -15,10 +17,11 @@ void writeKeyedBall(const TempWorkDir& dir, const std::string& name, int size, c
 
 void writeSceneAssets(const TempWorkDir& dir) {
   using C = SceneAssetColours;
-  dir.writeMusic("res/zak.dat");
-  dir.copyFont("res/bigFont.ttf");
-  dir.writeImage("res/logo.dat", 160, 40, C::logo[0], C::logo[1], C::logo[2]);
-  writeKeyedBall(dir, "res/gsball.dat", 16, C::greenBall);
-  writeKeyedBall(dir, "res/rball.dat", 48, C::redBall);
-  dir.writeImage("res/back.dat", 640, 480, C::background[0], C::background[1], C::background[2]);
+  dir.writeMusic(assets::music);
+  dir.copyFont(assets::font);
+  dir.writeImage(assets::logo, 160, 40, C::logo[0], C::logo[1], C::logo[2]);
+  writeKeyedBall(dir, assets::greenBall, 16, C::greenBall);
+  writeKeyedBall(dir, assets::redBall, 48, C::redBall);
+  dir.writeImage(assets::background, 640, 480, C::background[0], C::background[1],
+                 C::background[2]);
 }

@@ -14,6 +14,8 @@
 #include <utility>
 
 #include "base/assetFiles.h"
+#include "base/assetNames.h"
+#include "base/frameHash.h"
 #include "encoder.h"
 #include "frameQueue.h"
 #include "frameSource.h"
@@ -25,43 +27,35 @@
 namespace {
 constexpr int pictureWidth = 320;
 constexpr int pictureHeight = 240;
-constexpr uint64_t fnvBasis = 14695981039346656037ull;
 
 int fail(const std::string& message) {
   std::fprintf(stderr, "orbitra-capture: %s\n", message.c_str());
   return 1;
 }
 
-// FNV-1a over the visible bytes of each row, so pitch padding never counts.
-uint64_t hashPicture(const Picture& picture, uint64_t hash = fnvBasis) {
-  const auto* base = reinterpret_cast<const uint8_t*>(picture.pixels);
-  const int rowBytes = picture.width * 2;
-  for (int y = 0; y < picture.height; ++y) {
-    const uint8_t* row = base + static_cast<size_t>(y) * picture.pitch;
-    for (int i = 0; i < rowBytes; ++i) hash = (hash ^ row[i]) * 1099511628211ull;
-  }
-  return hash;
+uint64_t hashPicture(const Picture& picture, uint64_t hash = frameHashStart) {
+  return hashFrame(picture.pixels, picture.width * 2, picture.height, picture.pitch, hash);
 }
 
 int printHashes(const CaptureOptions& options) {
   FrameSource source;
   std::string error;
   if (!source.start(error)) return fail(error);
-  uint64_t all = fnvBasis;
+  uint64_t all = frameHashStart;
   Uint32 nextMark = 0;
   for (Uint32 tick = 0; tick <= options.hashEnd; tick += 20) {
     const Picture picture = source.draw(tick);
     const uint64_t hash = hashPicture(picture);
     all = hashPicture(picture, all);
     if (tick >= nextMark) {
-      std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hash));
+      std::printf("%u %s\n", tick, frameHashText(hash).c_str());
       while (nextMark <= tick) nextMark += options.hashEvery;
     }
   }
-  std::printf("all %016llx\n", static_cast<unsigned long long>(all));
+  std::printf("all %s\n", frameHashText(all).c_str());
   for (Uint32 tick : options.jumps) {
     const Picture picture = source.draw(tick);
-    std::printf("%u %016llx\n", tick, static_cast<unsigned long long>(hashPicture(picture)));
+    std::printf("%u %s\n", tick, frameHashText(hashPicture(picture)).c_str());
   }
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
 }
@@ -225,7 +219,7 @@ int runCapture(const CaptureOptions& options) {
       if (!out->write(header.data(), header.size(), error)) return fail(error);
     }
     const bool rendered = renderSoundtrack(
-        assetFile("res/zak.dat"), samplesToSkip + samples,
+        assetFile(assets::music), samplesToSkip + samples,
         [&](const int16_t* data, size_t count) {
           const size_t skipped = static_cast<size_t>(std::min<uint64_t>(samplesToSkip, count));
           samplesToSkip -= skipped;

@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 
+#include "app/frameLoop.h"
 #include "app/intro.h"
 #include "app/platform.h"
 #include "base/assetFiles.h"
+#include "base/assetNames.h"
 #include "base/clock.h"
 #include "base/display.h"
 #include "scene/introScene.h"
@@ -19,13 +21,9 @@ Uint32 scriptedTicks() {
 }
 }  // namespace
 
-const char* const FrameSource::assetFiles[] = {
-    "res/bigFont.ttf", "res/logo.dat", "res/gsball.dat", "res/rball.dat",
-    "res/back.dat",    "res/zak.dat",  nullptr};
-
 std::string FrameSource::missingAsset() {
-  for (const char* const* file = assetFiles; *file != nullptr; ++file) {
-    const std::string path = assetFile(*file);
+  for (const char* file : assets::all) {
+    const std::string path = assetFile(file);
     if (access(path.c_str(), R_OK) != 0) return path;
   }
   return "";
@@ -49,10 +47,7 @@ bool FrameSource::start(std::string& error) {
   setenv("SDL12COMPAT_WINDOW_SCALING", "1", 1);
   setTickSource(scriptedTicks);
   frameTick = 0;
-  char name[] = "orbitra";
-  char* argv[] = {name, nullptr};
-  // The program's windowed video flags; nothing shows the caption here.
-  if (!initPlatform("orbitra-capture", 320, 240, 16, 50, chooseVideoFlags(1, argv))) {
+  if (!startIntroPlatform(windowedVideoFlags)) {
     error = std::string("the headless display did not start: ") + SDL_GetError();
     return false;
   }
@@ -73,9 +68,8 @@ Picture FrameSource::draw(Uint32 tick) {
   if (locked_) SDL_UnlockSurface(surface);
   locked_ = false;
   frameTick = tick;
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-  scene_->drawFrame(surface);
-  SDL_Flip(surface);
+  // Nothing here answers a quit request: the capture ends when its frames are drawn.
+  showFrame(surface, [this](SDL_Surface* target) { scene_->drawFrame(target); });
   // Held until the next frame, while the picture is read.
   SDL_LockSurface(surface);
   locked_ = true;

@@ -9,14 +9,13 @@
 
 class IntroScene;
 
-// The intro drawn offline: the program's start-up on the headless drivers, its scene, and its
-// frame order (clear, draw, flip), with the clock reading the frame's own tick at every read
-// within that frame. One per process: the platform and the effects' state are global.
+// The intro drawn offline: the program's platform start-up on the headless drivers, its scene,
+// and its way of showing a frame (showFrame), with the clock reading the frame's own tick at every
+// read within that frame. One per process: the platform and the effects' state are global.
 class FrameSource {
  public:
-  // The assets the scene and the soundtrack load, found as the loaders find them.
-  static const char* const assetFiles[];
-  // Where the first missing or unreadable asset was looked for, or "" when all are there.
+  // Where the first of the intro's files (base/assetNames.h) that is missing or unreadable was
+  // looked for, as the loaders look, or "" when all are there.
   static std::string missingAsset();
 
   FrameSource();
