@@ -2,7 +2,9 @@
 # The installed intro: install the build into a temporary prefix (with a blank in its name, as
 # menu entries must quote such paths), check what a desktop reads from it (menu entry,
 # software-centre data, icons, manual page), then start the program the way the menu does, from
-# /, under a virtual X server, and end it with Escape.
+# /, under a virtual X server, and end it with Escape. The launchers must pick the SDL 1.2 library
+# the build tree's run path picks, add nothing to what the programs print and pass on their
+# status.
 # Arguments: the program (in its build tree), the repository root; ORBITRA_INSTALLED_ASSETS
 # names the files of res/ the install must hold.
 set -u
@@ -25,8 +27,9 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "cmake --install failed: $(cat "$work/install.log")"
 
 # Every file in its place; the assets are the repository's own bytes.
-for tool in orbitra orbitra-capture; do
-  [ -x "$prefix/games/$tool" ] || fail "no program at games/$tool"
+for name in orbitra orbitra-capture; do
+  [ -x "$prefix/games/$name" ] || fail "no launcher at games/$name"
+  [ -x "$prefix/lib/games/orbitra/$name" ] || fail "no program at lib/games/orbitra/$name"
 done
 [ ! -e "$prefix/bin" ] || fail "installed in bin/: $(ls "$prefix/bin")"
 [ -n "${ORBITRA_INSTALLED_ASSETS:-}" ] || fail "ORBITRA_INSTALLED_ASSETS names no files"
@@ -36,8 +39,7 @@ for asset in $ORBITRA_INSTALLED_ASSETS; do
 done
 desktop="$prefix/share/applications/$id.desktop"
 metainfo="$prefix/share/metainfo/$id.metainfo.xml"
-manpage="$prefix/share/man/man6/orbitra.6.gz"
-for file in "$desktop" "$metainfo" "$manpage" "$prefix/share/doc/orbitra/copyright"; do
+for file in "$desktop" "$metainfo" "$prefix/share/doc/orbitra/copyright"; do
   [ -f "$file" ] || fail "not installed: ${file#"$prefix"/}"
 done
 grep -q '^License: MIT' "$prefix/share/doc/orbitra/copyright" || fail "the copyright file names no MIT licence"
@@ -58,12 +60,19 @@ for size in 16 32 64 128 256; do
   [ "$differing" = 0 ] || fail "the ${size}x${size} icon is not what the ball makes ($differing pixels differ): run dist/icons/make-icons.sh res dist/icons"
 done
 
-# The manual page is found in section 6 and renders without a single warning.
-found=$(MANPATH="$prefix/share/man" man -w 6 orbitra 2>&1)
-[ "$found" = "$manpage" ] || fail "man finds '$found' for orbitra(6)"
-MANWIDTH=80 man --warnings -l "$manpage" >"$work/man.txt" 2>"$work/man.log" || fail "man failed: $(cat "$work/man.log")"
-[ ! -s "$work/man.log" ] || fail "the manual page renders with warnings: $(cat "$work/man.log")"
-grep -q '^NAME' "$work/man.txt" || fail "the manual page renders empty"
+# Each launcher's manual page is found in section 6 and renders without a single warning; the
+# capture tool's names every option its --help lists.
+for name in orbitra orbitra-capture; do
+  manpage="$prefix/share/man/man6/$name.6.gz"
+  found=$(MANPATH="$prefix/share/man" man -w 6 "$name" 2>&1)
+  [ "$found" = "$manpage" ] || fail "man finds '$found' for $name(6)"
+  MANWIDTH=80 man --warnings -l "$manpage" >"$work/$name.txt" 2>"$work/man.log" || fail "man failed: $(cat "$work/man.log")"
+  [ ! -s "$work/man.log" ] || fail "the manual page $name(6) renders with warnings: $(cat "$work/man.log")"
+  grep -q '^NAME' "$work/$name.txt" || fail "the manual page $name(6) renders empty"
+done
+for option in $("$(dirname "$program")/orbitra-capture" --help 2>&1 | grep -o -- '--[a-z0-9-]*' | sort -u); do
+  grep -q -- "$option" "$work/orbitra-capture.txt" || fail "orbitra-capture(6) does not explain $option"
+done
 
 # Start it as the menu does: the entry's own command, from /, where there is no res/.
 exec_line=$(sed -n '/^\[Desktop Entry\]/,/^\[/{s/^Exec=//p}' "$desktop")
@@ -93,8 +102,23 @@ import -window "$window" "$work/shot.png" || fail "no screenshot"
 colours=$(convert "$work/shot.png" -format '%k' info:)
 [ "$colours" -gt 16 ] || fail "the window shows only $colours colours"
 
+sdl=$(grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$intro/maps" | head -1)
 escape_ends_intro "$intro"
 [ ! -s "$work/stderr" ] || fail "the intro wrote: $(cat "$work/stderr")"
+# The build's choice, as ldd would list it (ldd itself cannot read an emulated program).
+built_sdl=$(LD_TRACE_LOADED_OBJECTS=1 "$program" | grep -o '/[^ ]*libSDL-1\.2\.so[^ ]*')
+# Compared by the library's own file name: a cross build runs on an unpacked copy.
+[ "$(basename "$(realpath "$sdl")")" = "$(basename "$(realpath "$built_sdl")")" ] ||
+  fail "the launcher ran it on $sdl, the build on $built_sdl"
+
+# A failing start: the same one line and status through the launcher as from the build.
+for run in "${launch[0]}" "$program"; do
+  status=0
+  SDL_VIDEODRIVER=none "$run" 2>>"$work/failed" || status=$?
+  echo "status $status" >>"$work/failed"
+done
+[ "$(sort -u "$work/failed" | wc -l)" = 2 ] && grep -qx 'status 1' "$work/failed" ||
+  fail "the launcher and the program fail differently: $(cat "$work/failed")"
 
 # Both programs read the installed files, never the source tree they were built from: the
 # capture tool's first frame is the golden one, and with an installed file gone each fails.
@@ -105,6 +129,7 @@ SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra" 2
 [ "$(cat "$work/stderr")" = "Image load error!  File: res/back.dat" ] || fail "without its back.dat: $(cat "$work/stderr")"
 "$prefix/games/orbitra-capture" --hashes 0 20 >/dev/null 2>"$work/stderr" &&
   fail "the installed capture tool ran without its back.dat"
-echo "installed into a prefix with a blank; entry, metainfo, icons and manual page valid;" \
-  "started from / by the menu's command, $colours colours shown, Escape ended with status 0;" \
-  "both programs read the installed files"
+echo "installed into a prefix with a blank; entry, metainfo, icons and manual pages valid;" \
+  "started from / by the menu's command on ${sdl##*/}, $colours colours shown, Escape ended" \
+  "with status 0; a failed start the same through the launcher; both programs read the" \
+  "installed files"

@@ -10,7 +10,7 @@ packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mix
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick clang-format openbox
     libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file
-    fonts-misaki fonttools)
+    fonts-misaki fonttools lintian)
 fi
 
 # shellcheck source=lib/packages.sh

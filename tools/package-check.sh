@@ -2,8 +2,9 @@
 # The Debian package on a fresh machine: builds orbitra_<version>_<arch>.deb with CPack, installs
 # it with apt into a clean Debian 12 chroot (a minimal base system and nothing else, so every
 # library must come through the package's declared dependencies), starts the installed intro
-# from / under a virtual X server, ends it with Escape, then removes the package and checks that
-# nothing of it is left. Slow, so it is a CI step of its own rather than a CTest test.
+# from / under a virtual X server, ends it with Escape, checks that its launcher picks the SDL 1.2
+# compatibility library (installed as recommended) and the classic library once that is removed,
+# then removes the package and checks that nothing of it is left. Slow, so it is a CI step of its own rather than a CTest test.
 #
 # Usage (as root): tools/package-check.sh [build-dir]       (default: build)
 # Needs debootstrap, Xvfb, xdotool, x11-utils and imagemagick on the host. The base system is
@@ -107,12 +108,29 @@ colours=$(convert "$work/shot.png" -format '%k' info:)
 size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 escape_ends_intro "$intro"
 intro=""
+case "$sdl" in */sdl12-compat/*) ;; *) fail "the intro ran on ${sdl#"$chroot"}, not the compatibility library" ;; esac
 say "ran from /: ${size} window, $colours colours, Escape gave status 0; SDL from ${sdl#"$chroot"}"
+
+in_chroot apt-get remove -y libsdl1.2-compat >"$work/apt.log" 2>&1 || fail "removing the compatibility library failed: $(tail -5 "$work/apt.log")"
+chroot "$chroot" env -i SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy sh -c 'cd / && exec /usr/games/orbitra' \
+  2>"$work/stderr" &
+intro=$!
+sdl=""
+for _ in $(seq 100); do
+  sdl=$(grep -o '[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$intro/maps" 2>/dev/null | head -1 || true)
+  [ -n "$sdl" ] && break
+  sleep 0.1
+done
+kill "$intro" 2>/dev/null || true
+wait "$intro" 2>/dev/null || true
+intro=""
+case "$sdl" in */sdl12-compat/* | "") fail "without the compatibility library the intro ran on '${sdl#"$chroot"}': $(cat "$work/stderr")" ;; esac
+say "without the compatibility library: SDL from ${sdl#"$chroot"}"
 phase "ran"
 
 # --- Remove it --------------------------------------------------------------------------------
 in_chroot apt-get purge -y orbitra >"$work/apt.log" 2>&1 || fail "apt purge failed: $(tail -5 "$work/apt.log")"
-for path in usr/games/orbitra usr/share/games/orbitra usr/share/doc/orbitra \
+for path in usr/games/orbitra usr/games/orbitra-capture usr/lib/games/orbitra usr/share/games/orbitra usr/share/doc/orbitra \
   usr/share/applications/io.github.orbitra.Orbitra.desktop usr/share/man/man6/orbitra.6.gz; do
   [ ! -e "$chroot/$path" ] || fail "left behind after purge: /$path"
 done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the whole suite, headless: the format check; a plain build, tested on the SDL 1.2
-# compatibility library and again on the classic library; then a Debug build under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Warnings are errors throughout.
+# compatibility library and again on the classic library, and its Debian package checked by
+# lintian; then a Debug build under AddressSanitizer and UndefinedBehaviorSanitizer. Warnings
+# are errors throughout.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -23,5 +24,9 @@ for preset in plain sanitize; do
   if [ "$preset" = plain ]; then
     echo "== plain tests on the classic library ($classic) =="
     LD_LIBRARY_PATH="$classic" ctest --preset plain -j"$jobs"
+    echo "== lintian on the Debian package =="
+    rm -rf build/package
+    (cd build && cpack -G DEB -B package >/dev/null)
+    lintian --fail-on error,warning build/package/orbitra_*.deb
   fi
 done
