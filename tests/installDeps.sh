@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The dependency installer counts only the native architecture's packages: a foreign copy of a
-# -dev package (installed for a cross build) must not satisfy it.
+# -dev package (installed for a cross build) must not satisfy it; an "all" package does.
 # Arguments: the program (unused), the repository root.
 set -u
 root=$2
@@ -13,6 +13,8 @@ for last; do :; done
 case "$last" in
   libsdl1.2-dev) echo "install ok installed arm64" ;;
   libsdl-ttf2.0-dev) printf 'install ok installed arm64\ninstall ok installed amd64\n' ;;
+  # As for any "all" package: it answers, but fails on the name with the architecture.
+  pkg-config) echo "install ok installed all"; exit 1 ;;
   *) echo "install ok installed amd64" ;;
 esac
 FAKE

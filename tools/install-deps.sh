@@ -8,6 +8,8 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
   libsdl-ttf2.0-dev libpng-dev libsdl1.2-compat libmikmod-dev)
 if [ "${1:-run}" = test ]; then
+  # Outline fonts with kerning and italics, to compare the browser build's text with the library's.
+  packages+=(fonts-dejavu-core fonts-dejavu-extra)
   packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick clang-format openbox
     libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file
     fonts-misaki fonttools lintian)

@@ -13,11 +13,12 @@ exec 1>&2
   { echo "usage: $0 <native tool> <other tool> <runner> <repo root> [<name>]"; exit 2; }
 native_tool=$1 arm_tool=$2 emulator=$3 root=$4 other=${5:-ARM}
 
-# The frame tool's hash command: every frame up to the golden end, then the golden jumps.
-hash_args=(--hashes 180000 20 330890 655360 858993459)
-golden_every=250
-
 cd "$root" || exit 1
+# The golden run's arguments with every frame listed (the frame tools draw one each 20 ms),
+# not only the golden step's.
+read -r -a golden_args <tests/golden/arguments.txt
+golden_every=${golden_args[1]}
+hash_args=(--hashes "${golden_args[0]}" 20 "${golden_args[@]:2}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -58,7 +59,7 @@ fi
 
 # The golden sample: the first frame at or after each multiple of the golden step, then the
 # line over all frames and the jump frames.
-awk -v every=$golden_every '
+awk -v every="$golden_every" '
   after_all || $1 == "all" { after_all = 1; print; next }
   $1 + 0 >= mark { print; while (mark <= $1 + 0) mark += every }' "$work/arm" >"$work/golden"
 if ! cmp -s "$work/golden" tests/golden/frames.txt; then

@@ -10,11 +10,15 @@ check=$PWD/tests/cross/framecheck.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# A list as the frame tool prints it: every frame 20 ms apart to 180000, with the golden hashes
-# at the golden sample points and made-up ones between, then the golden "all" and jump lines.
-awk 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else golden[$1] = $2; next }
+# A list as the frame tool prints it: every frame 20 ms apart to the golden end, with the golden
+# hashes at the golden sample points and made-up ones between, then the golden "all" and jump
+# lines.
+read -r -a golden_args <tests/golden/arguments.txt
+end=${golden_args[0]} jumps=("${golden_args[@]:2}")
+frames=$((end / 20 + 1))
+awk -v end="$end" 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else golden[$1] = $2; next }
      END {
-       for (tick = 0; tick <= 180000; tick += 20)
+       for (tick = 0; tick <= end; tick += 20)
          printf "%d %s\n", tick, (tick in golden) ? golden[tick] : sprintf("%016x", tick * 7919)
        for (i = 1; i <= n; ++i) print tail[i]
      }' tests/golden/frames.txt /dev/null >"$work/good"
@@ -42,17 +46,17 @@ altered() {  # line number -> a copy of the good list with that line's hash chan
 }
 
 run "$work/good" "$work/good"
-expect "identical lists" 0 "9001 consecutive frames and 3 past the clock's wraps identical"
+expect "identical lists" 0 "$frames consecutive frames and ${#jumps[@]} past the clock's wraps identical"
 
 run "$work/good" "$(altered 4322)"
 expect "a differing frame in the run" 1 "first at frame 4321 (tick 86420)"
 
-run "$work/good" "$(altered 9004)"
-expect "a differing jump frame" 1 "first at the jump frame at tick 655360"
+run "$work/good" "$(altered $((frames + 3)))"
+expect "a differing jump frame" 1 "first at the jump frame at tick ${jumps[1]}"
 
 head -n 5000 "$work/good" >"$work/short"
 run "$work/good" "$work/short"
-expect "a list cut short" 1 "x86-64 printed 9005 lines, the ARM tool 5000"
+expect "a list cut short" 1 "x86-64 printed $((frames + 1 + ${#jumps[@]})) lines, the ARM tool 5000"
 
 FAIL_arm=1 run "$work/good" "$work/good"
 expect "the ARM tool failing" 1 "the ARM frame tool failed"

@@ -2,15 +2,18 @@
 # The golden frames: every frame the intro draws, 20 ms apart over its first three minutes,
 # and single frames past the clock's wraps, must hash exactly as recorded. A change that moves
 # one of these hashes changes what the intro shows.
-# Arguments: the frame tool, the repository root (where res/ lives).
+# Arguments: the frame tool, the repository root (where res/ lives), and for a build of
+# another machine the program that runs it (an emulator).
 set -u
 tool=$1
 root=$2
+runner=${3:-}
 cd "$root" || exit 1
 expected=tests/golden/frames.txt
+read -r -a golden_args <tests/golden/arguments.txt
 actual=$(mktemp)
 trap 'rm -f "$actual"' EXIT
-"$tool" --hashes 180000 250 330890 655360 858993459 >"$actual" || { echo "FAIL: the frame tool failed"; exit 1; }
+$runner "$tool" --hashes "${golden_args[@]}" >"$actual" || { echo "FAIL: the frame tool failed"; exit 1; }
 if ! diff -q "$expected" "$actual" >/dev/null; then
   first=$(diff "$expected" "$actual" | grep -m1 '^>' | cut -c3-)
   echo "FAIL: frames differ from $expected; first differing line: $first"

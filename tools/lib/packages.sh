@@ -11,11 +11,10 @@ packages_native=$(dpkg --print-architecture)
 package_installed() {
   local name=${1%%:*} arch=${1#*:}
   [ "$arch" = "$1" ] && arch=$packages_native
-  # dpkg-query fails for the NAME:ARCH form of an "all" package: read its answer, not its status
-  # (callers may run with pipefail).
-  local answer
-  answer=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$name:$arch" "$name" 2>/dev/null) || true
-  grep -Eq "^install ok installed ($arch|all)\$" <<<"$answer"
+  # dpkg-query answers for the names it knows but fails for an "all" package's NAME:ARCH.
+  local status
+  status=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$name:$arch" "$name" 2>/dev/null) || true
+  grep -Eq "^install ok installed ($arch|all)\$" <<<"$status"
 }
 
 need_packages() {
