@@ -10,17 +10,13 @@
 #include "base/loaders.h"
 #include "scene/introScene.h"
 
-namespace {
-const char* const caption = ".:Orbitra by Kalvaren:. 7.7.2007";
-}  // namespace
-
 Uint32 chooseVideoFlags(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "f") == 0) return windowedVideoFlags | SDL_FULLSCREEN;
   return windowedVideoFlags;
 }
 
 bool startIntroPlatform(Uint32 videoFlags) {
-  if (!initPlatform(caption, 320, 240, 16, 50, videoFlags)) return false;
+  if (!initPlatform(introCaption, 320, 240, 16, 50, videoFlags)) return false;
   SDL_ShowCursor(0);
   return true;
 }

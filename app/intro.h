@@ -7,6 +7,9 @@
 
 class IntroScene;
 
+// The window's caption; the browser's page shows it on its title card.
+inline constexpr char introCaption[] = ".:Orbitra by Kalvaren:. 7.7.2007";
+
 // The intro's video flags for a window; full screen adds SDL_FULLSCREEN.
 constexpr Uint32 windowedVideoFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/errors.h"
+#include "base/system.h"
 #include "gfx/surface.h"
 
 #ifdef __linux__
@@ -44,7 +45,7 @@ bool isStandInDriver(const char* name) {
 // A user's own settings always win; the classic library ignores these names. The method is
 // read when the library starts, the factor when the video mode is set.
 void chooseScaleMethod() {
-  if (!userSet("SDL12COMPAT_SCALE_METHOD")) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 1);
+  if (!userSet("SDL12COMPAT_SCALE_METHOD")) setEnvironment("SDL12COMPAT_SCALE_METHOD", "nearest");
 }
 
 void chooseWindowScaling(int width, int height) {
@@ -52,7 +53,7 @@ void chooseWindowScaling(int width, int height) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     const int factor =
         info != nullptr ? windowScaleFor(info->current_w, info->current_h, width, height) : 1;
-    setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(factor).c_str(), 1);
+    setEnvironment("SDL12COMPAT_WINDOW_SCALING", std::to_string(factor).c_str());
   }
 }
 
@@ -95,7 +96,7 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
 
   const bool driverNamed = userSet("SDL_VIDEODRIVER");
   // Should the library fall back to its text-terminal driver, it stays silent until refused.
-  if (!driverNamed) setenv("CACA_DRIVER", "null", 0);
+  if (!driverNamed) setEnvironment("CACA_DRIVER", "null", false);
   if (!driverNamed) quietUnreachableWayland();
   chooseScaleMethod();
   if (SDL_Init(SDL_INIT_EVERYTHING) == -1) return reportFailure();

@@ -1,23 +1,15 @@
 #include "base/assetFiles.h"
 
-#include <limits.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <fstream>
+
+#include "base/system.h"
 
 namespace {
 bool isDirectory(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string programDirectory() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return "";
-  const std::string program(path, static_cast<size_t>(length));
-  return program.substr(0, program.rfind('/'));
 }
 
 // Decided afresh each time: a working directory can change between two loads.
@@ -42,6 +34,6 @@ std::string dataRoot() {
 }  // namespace
 
 std::string assetFile(const char* name) {
-  if (name[0] == '/') return name;
+  if (isAbsolutePath(name)) return name;
   return dataRoot() + name;
 }

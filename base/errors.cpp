@@ -2,9 +2,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "base/system.h"
+
+namespace {
+// What went to standard error as errors, for a person who cannot see that stream.
+std::string reported;
+}  // namespace
 
 void printError(const char* text) {
   std::fprintf(stderr, "%s\n", text);
+  if (!reported.empty()) reported += '\n';
+  reported += text;
 }
 
 // Every message of the program goes to standard error; standard output stays free for data
@@ -15,5 +25,6 @@ void printMessage(const char* text) {
 
 void endRun(int status) {
   std::fflush(nullptr);
+  if (status != 0) showFailureNotice(reported);
   std::_Exit(status);
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The intro in a web browser.
-#   tools/web.sh build        installs what it needs and builds the site into build-web/site
+#   tools/web.sh build        installs what it needs and builds the site into build-web/site,
+#                             with its licence page and the single-file page orbitra.html
 #   tools/web.sh serve [port] builds, then serves the site on http://127.0.0.1:<port>/ (8080)
-#   tools/web.sh test         builds, then checks the page in headless Chromium against the
-#                             desktop frame tool, frame for frame
+#   tools/web.sh test         builds, checks the development server, then checks the served
+#                             site and the single-file page in headless Chromium and Firefox
+#                             against the desktop frame tool, frame for frame
 # The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
 # packages pinned in deps/debian-sources.txt, built with Emscripten) are cached outside the work
 # tree (in $ORBITRA_WEB_CACHE when set), keyed by those versions and the build's own files,
@@ -21,42 +23,19 @@ PUPPETEER=puppeteer-core@24.43.1
 
 build_dir=$root/build-web
 site=$build_dir/site
-if [ -n "${ORBITRA_WEB_CACHE:-}" ]; then
-  cache=$ORBITRA_WEB_CACHE
-elif [ -w /var/cache ]; then
-  cache=/var/cache/orbitra-web
-else
-  cache=${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-web
-fi
+# shellcheck source=lib/libraries.sh
+. tools/lib/libraries.sh
+cache=$(cache_folder web "${ORBITRA_WEB_CACHE:-}")
 export NODE_PATH=/usr/share/nodejs  # emcc's own scripts need Debian's node modules
 say() { echo "web: $*" >&2; }
 
 # shellcheck source=lib/packages.sh
 . tools/lib/packages.sh
-# shellcheck source=lib/sources.sh
-. tools/lib/sources.sh
-
-build_libraries() {
-  # The key: the exact source package versions, the compiler and the build's own files.
-  local key
-  key=$({
-    pinned_sources_key
-    emcc --version | head -n1
-    cat web/deps/build-libs.sh web/deps/CMakeLists.txt web/deps/*/*.h
-  } | sha256sum | cut -c1-16)
-  libs=$cache/libs-$key
-  if [ -f "$libs/lib/libSDL.a" ]; then
-    say "libraries from the cache ($libs)"
-    return 0
-  fi
-  say "building the libraries into $libs (a few minutes, once per machine)"
-  web/deps/build-libs.sh "$libs"
-}
 
 build_site() {
   need_packages emscripten dpkg-dev cmake make
   command -v node >/dev/null || need_packages nodejs
-  build_libraries
+  build_libraries web "$cache"
   mkdir -p "$build_dir"
   # The web preset (CMakePresets.json) builds into $build_dir; a folder configured from another
   # source folder cannot be configured again.
@@ -66,12 +45,16 @@ build_site() {
     { cat "$build_dir/configure.log" >&2; exit 1; }
   cmake --build --preset web -j2 >"$build_dir/build.log" 2>&1 ||
     { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
+  node web/page/pack.mjs "$site" "$libs/licences"
+  # What a visitor transfers to watch it (the licence page and the single file are extra).
   local raw=0 packed=0 file
-  for file in "$site"/*; do
-    raw=$((raw + $(stat -c %s "$file")))
-    packed=$((packed + $(gzip -9c "$file" | wc -c)))
+  for file in index.html page.js orbitra.js orbitra.wasm orbitra.data audio-worklet.js; do
+    raw=$((raw + $(stat -c %s "$site/$file")))
+    packed=$((packed + $(gzip -9c "$site/$file" | wc -c)))
   done
   say "site built in $site: $((raw / 1024)) KiB, $((packed / 1024)) KiB compressed (gzip -9)"
+  say "single-file page $site/orbitra.html: $(($(stat -c %s "$site/orbitra.html") / 1024)) KiB," \
+    "$(($(gzip -9c "$site/orbitra.html" | wc -c) / 1024)) KiB compressed"
 }
 
 native_hashes() {
@@ -83,21 +66,56 @@ native_hashes() {
   $NATIVE_HASHES "${FRAME_ARGS[@]}"
 }
 
+# Firefox plays sound only through a sound server: a private PulseAudio with a null sink (no
+# hardware), stopped when the script ends.
+start_sound_sink() {
+  local dir
+  dir=$(mktemp -d /tmp/orbitra-pulse.XXXXXX)
+  HOME=$dir XDG_RUNTIME_DIR=$dir pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+    --use-pid-file=no --disallow-exit -F /dev/null \
+    --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+    --load="module-null-sink sink_name=orbitra" >"$dir/log" 2>&1 &
+  local pid=$!
+  # shellcheck disable=SC2064  # the values of now
+  trap "kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf '$dir'" EXIT
+  export PULSE_SERVER=unix:$dir/native
+  for _ in $(seq 100); do
+    [ -S "$dir/native" ] && return 0
+    sleep 0.1
+  done
+  cat "$dir/log" >&2
+  say "the sound server did not start"
+  return 1
+}
+
 run_test() {
   build_site
-  need_packages chromium
+  need_packages chromium firefox-esr pulseaudio
   command -v npm >/dev/null || need_packages npm
   if [ ! -f "$cache/node/node_modules/puppeteer-core/package.json" ]; then
     say "installing $PUPPETEER"
     mkdir -p "$cache/node"
-    # The browser is Debian's: puppeteer must not fetch one of its own.
+    # The browsers are Debian's: puppeteer must not fetch its own.
     PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix "$cache/node" --no-audit --no-fund \
       --loglevel=error "$PUPPETEER" >&2
   fi
+  say "checking the development server"
+  node --test --test-reporter=dot tests/web/serve-test.mjs >&2
   local expected=$build_dir/native-hashes.txt
   native_hashes >"$expected"
-  ORBITRA_WEB_MODULES=$cache/node/node_modules node tests/web/browser-test.mjs \
-    --site "$site" --expected "$expected" --frames "${FRAME_ARGS[*]}" --out "$build_dir"
+  start_sound_sink
+  # Both browsers at once: each test spends most of its time on one core.
+  local browser pids=() status=0
+  for browser in chromium firefox; do
+    ORBITRA_WEB_MODULES=$cache/node/node_modules node tests/web/browser-test.mjs \
+      --browser "$browser" --site "$site" --expected "$expected" --frames "${FRAME_ARGS[*]}" \
+      --out "$build_dir" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" || status=1
+  done
+  return $status
 }
 
 case "${1:-}" in

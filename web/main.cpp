@@ -57,6 +57,11 @@ void animationFrame() {
 }  // namespace
 
 extern "C" {
+// The window caption, which the page shows on its title card.
+EMSCRIPTEN_KEEPALIVE const char* orbitra_caption() {
+  return introCaption;
+}
+
 // Test mode: one pass at a scripted tick. 1: drawn; 2: held by the limiter (nothing drawn);
 // 0: drawn, and quit was read, so the intro has ended.
 EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {

@@ -1,9 +1,12 @@
 // A small static file server for the site, on the loopback interface only.
 //   node web/serve.mjs <site dir> [port]
-// The browser test imports startServer from here.
+// The browser test imports startServer from here. Only GET and HEAD of files inside the site
+// folder are answered; a request that cannot be read as a path inside it gets 400 or 403, never
+// an exception. Bodies go out gzip-compressed when the browser accepts it, as a real server's do.
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { pathToFileURL } from 'node:url';
 
 const types = {
@@ -15,26 +18,68 @@ const types = {
   '.png': 'image/png',
 };
 
+// The file a request names inside base, or the status that refuses it.
+function resolveRequest(base, request) {
+  if (request.method !== 'GET' && request.method !== 'HEAD') return { status: 405 };
+  let name;
+  try {
+    name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+  } catch {
+    return { status: 400 };
+  }
+  if (name.includes('\0')) return { status: 400 };
+  let file = path.join(base, name);
+  // The base itself or something below it: "/site-private" must not pass for "/site".
+  if (file !== base && !file.startsWith(base + path.sep)) return { status: 403 };
+  if (name.endsWith('/')) file = path.join(file, 'index.html');
+  return { file };
+}
+
 export function startServer(root, port = 0) {
   const base = path.resolve(root);
+  // Compressed bodies, kept while the file is unchanged.
+  const packed = new Map();
+  function gzipped(file, stat, body) {
+    const key = `${stat.mtimeMs} ${stat.size}`;
+    const kept = packed.get(file);
+    if (kept && kept.key === key) return kept.body;
+    const result = zlib.gzipSync(body, { level: 9 });
+    packed.set(file, { key, body: result });
+    return result;
+  }
+
   const server = http.createServer((request, response) => {
-    const url = new URL(request.url, 'http://localhost');
-    let file = path.normalize(path.join(base, decodeURIComponent(url.pathname)));
-    if (!file.startsWith(base)) {
-      response.writeHead(403).end();
+    const refuse = (status, headers = {}) =>
+      response.writeHead(status, { 'Content-Type': 'text/plain', ...headers })
+        .end(request.method === 'HEAD' ? undefined : `${http.STATUS_CODES[status]}\n`);
+    const { status, file } = resolveRequest(base, request);
+    if (status) {
+      refuse(status, status === 405 ? { Allow: 'GET, HEAD' } : {});
       return;
     }
-    if (url.pathname.endsWith('/')) file = path.join(file, 'index.html');
-    fs.readFile(file, (error, body) => {
-      if (error) {
-        response.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found\n');
+    fs.stat(file, (statError, stat) => {
+      if (statError || !stat.isFile()) {
+        refuse(404);
         return;
       }
-      response.writeHead(200, {
-        'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-        'Cache-Control': 'no-cache',
+      fs.readFile(file, (error, body) => {
+        if (error) {
+          refuse(404);
+          return;
+        }
+        const headers = {
+          'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+          'Cache-Control': 'no-cache',
+          'X-Content-Type-Options': 'nosniff',
+          Vary: 'Accept-Encoding',
+        };
+        if (/\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
+          body = gzipped(file, stat, body);
+          headers['Content-Encoding'] = 'gzip';
+        }
+        headers['Content-Length'] = body.length;
+        response.writeHead(200, headers).end(request.method === 'HEAD' ? undefined : body);
       });
-      response.end(body);
     });
   });
   return new Promise((resolve, reject) => {

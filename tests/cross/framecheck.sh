@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# An ARM build draws exactly what the x86-64 build draws. Both frame tools hash every frame,
-# 20 ms apart, over the golden span (three minutes: two whole ball cycles, with and without
-# the raster bars, and the start of a third), then single frames past the clock's wraps; the
-# ARM one runs under qemu. Any difference fails and names the first differing frame. The ARM
-# hashes, sampled the way the golden check samples them, must also equal the golden list.
-# Arguments: the native frame tool, the ARM frame tool, the emulator, the repository root.
+# Another build (ARM under qemu, Windows under Wine) draws exactly what the x86-64 build
+# draws. Both frame tools hash every frame, 20 ms apart, over the golden span (three minutes:
+# two whole ball cycles, with and without the raster bars, and the start of a third), then
+# single frames past the clock's wraps; the other one runs under its runner. Any difference
+# fails and names the first differing frame. The other build's hashes, sampled the way the
+# golden check samples them, must also equal the golden list.
+# Arguments: the native frame tool, the other build's frame tool, the runner that starts it,
+# the repository root, and the other build's name in messages (ARM when not given).
 set -u
 exec 1>&2
-[ $# -eq 4 ] || { echo "usage: $0 <native tool> <arm tool> <emulator> <repo root>"; exit 2; }
-native_tool=$1 arm_tool=$2 emulator=$3 root=$4
+[ $# -eq 4 ] || [ $# -eq 5 ] ||
+  { echo "usage: $0 <native tool> <other tool> <runner> <repo root> [<name>]"; exit 2; }
+native_tool=$1 arm_tool=$2 emulator=$3 root=$4 other=${5:-ARM}
 
 cd "$root" || exit 1
 # The golden run's arguments with every frame listed (the frame tools draw one each 20 ms),
@@ -24,10 +27,12 @@ trap 'rm -rf "$work"' EXIT
 native_pid=$!
 "$emulator" "$arm_tool" "${hash_args[@]}" >"$work/arm" 2>"$work/arm.err"
 arm_status=$?
+# Text on Windows ends its lines with a carriage return too.
+sed -i 's/\r$//' "$work/arm"
 wait $native_pid
 native_status=$?
 [ $native_status -eq 0 ] || { cat "$work/native.err"; echo "FAIL: the native frame tool failed ($native_status)"; exit 1; }
-[ $arm_status -eq 0 ] || { cat "$work/arm.err"; echo "FAIL: the ARM frame tool failed under $emulator ($arm_status)"; exit 1; }
+[ $arm_status -eq 0 ] || { cat "$work/arm.err"; echo "FAIL: the $other frame tool failed under $emulator ($arm_status)"; exit 1; }
 
 frames=$(sed '/^all /q' "$work/native" | grep -c -E '^[0-9]+ [0-9a-f]{16}$')
 jumps=$(sed '1,/^all /d' "$work/native" | grep -c -E '^[0-9]+ [0-9a-f]{16}$')
@@ -35,19 +40,19 @@ jumps=$(sed '1,/^all /d' "$work/native" | grep -c -E '^[0-9]+ [0-9a-f]{16}$')
 
 if ! cmp -s "$work/native" "$work/arm"; then
   # Consecutive frames are numbered from 0; the lines after "all" are single jump frames.
-  awk '
+  awk -v other="$other" '
     function report(i, a, b, t) {
       split(a, t, " ")
       if (i < all) where = "frame " i - 1 " (tick " t[1] ")"
       else if (i == all) where = "the hash over all frames"
       else where = "the jump frame at tick " t[1]
-      print "x86-64: " a "   ARM: " b
-      print "FAIL: the ARM frames differ from x86-64 first at " where
+      print "x86-64: " a "   " other ": " b
+      print "FAIL: the " other " frames differ from x86-64 first at " where
     }
     NR == FNR { native[FNR] = $0; if ($1 == "all") all = FNR; lines = FNR; next }
     !found && native[FNR] != $0 { report(FNR, native[FNR], $0); found = 1 }
     END {
-      if (!found) print "FAIL: x86-64 printed " lines " lines, the ARM tool " FNR
+      if (!found) print "FAIL: x86-64 printed " lines " lines, the " other " tool " FNR
     }' "$work/native" "$work/arm"
   exit 1
 fi
@@ -58,7 +63,7 @@ awk -v every="$golden_every" '
   after_all || $1 == "all" { after_all = 1; print; next }
   $1 + 0 >= mark { print; while (mark <= $1 + 0) mark += every }' "$work/arm" >"$work/golden"
 if ! cmp -s "$work/golden" tests/golden/frames.txt; then
-  echo "FAIL: the ARM frames match x86-64 but not tests/golden/frames.txt; first difference:"
+  echo "FAIL: the $other frames match x86-64 but not tests/golden/frames.txt; first difference:"
   diff tests/golden/frames.txt "$work/golden" | head -4
   exit 1
 fi

@@ -1,12 +1,9 @@
 #include "capture.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -102,17 +99,6 @@ int verifyFrames() {
   return check.passed() ? 0 : 1;
 }
 
-bool makeFolder(const std::string& path, std::string& error) {
-  if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
-    error = "cannot write into " + path + ": it is not a folder";
-    return false;
-  }
-  error = "cannot make the folder " + path + ": " + std::strerror(errno);
-  return false;
-}
-
 // Everything done with a drawn frame, in frame order: the Y4M stream, the video, the PNGs.
 class FrameWriter {
  public:
@@ -206,8 +192,6 @@ void copyPicture(const Picture& picture, FrameQueue::Frame& frame) {
 
 int runCapture(const CaptureOptions& options) {
   installOutputCleanup();
-  // A stopped ffmpeg shows as a failed write, reported with its own message.
-  std::signal(SIGPIPE, SIG_IGN);
   const std::string missing = FrameSource::missingAsset();
   if (!missing.empty()) {
     return fail("cannot read " + missing +

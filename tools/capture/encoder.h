@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@ struct EncoderSettings {
   std::string outputFile;  // where ffmpeg writes (a temporary name, with the real extension)
 };
 
-// The ffmpeg program on the search path, or "" when there is none.
+// The ffmpeg program (ffmpeg.exe on Windows) on the search path, or "" when there is none.
 std::string findProgram(const std::string& name);
 
 // The command line for the settings (without the program itself).
@@ -36,8 +37,16 @@ class Encoder {
 
  private:
   std::string failure(const std::string& what);
+  // The process, its input pipe and its standard error, kept in an unnamed file (a temporary
+  // file deleted on closing, on Windows): encoderPosix.cpp and encoderWindows.cpp.
+#ifdef _WIN32
+  void* process_ = nullptr;
+  void* input_ = nullptr;
+  void* messages_ = nullptr;
+#else
   pid_t child_ = -1;
   int input_ = -1;
-  int messages_ = -1;  // ffmpeg's standard error, kept in an unnamed file
-  std::string output_;
+  int messages_ = -1;
+#endif
+  std::string output_;  // the file ffmpeg writes
 };

@@ -12,6 +12,7 @@
 #include "base/assetNames.h"
 #include "base/clock.h"
 #include "base/display.h"
+#include "base/system.h"
 #include "scene/introScene.h"
 
 namespace {
@@ -41,10 +42,10 @@ FrameSource::~FrameSource() {
 }
 
 bool FrameSource::start(std::string& error) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  setEnvironment("SDL_VIDEODRIVER", "dummy");
+  setEnvironment("SDL_AUDIODRIVER", "dummy");
   // No window to enlarge: the compatibility library would scale every flip for nothing.
-  setenv("SDL12COMPAT_WINDOW_SCALING", "1", 1);
+  setEnvironment("SDL12COMPAT_WINDOW_SCALING", "1");
   setTickSource(scriptedTicks);
   frameTick = 0;
   if (!startIntroPlatform(windowedVideoFlags)) {

@@ -2,16 +2,137 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
+
+namespace {
+std::string folderOf(const std::string& path);
+}  // namespace
+
+// What the file layer asks of the system, on POSIX systems and on Windows.
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+namespace {
+const char* const separators = "/\\";
+// Bytes as they are (no newline translation), and not inherited by the encoder.
+constexpr int privateFile = O_BINARY | O_NOINHERIT;
+const int endingSignals[] = {SIGINT, SIGTERM, SIGBREAK};
+
+int makeTemporary(std::vector<char>& name, int suffixLength) {
+  char* const letters = name.data() + name.size() - 1 - suffixLength - 6;
+  static const char pool[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int i = 0; i < 6; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      letters[i] = pool[(seed >> 16) % (sizeof pool - 1)];
+    }
+    const int fd =
+        ::open(name.data(), O_WRONLY | O_CREAT | O_EXCL | privateFile, _S_IREAD | _S_IWRITE);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Windows keeps no permission bits beyond read-only, which the new file does not have.
+void giveUsualMode(int) {}
+
+bool replaceFile(const char* from, const char* to) {
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return false;
+}
+
+void useStandardOutputForBytes() {
+  _setmode(STDOUT_FILENO, _O_BINARY);
+}
+
+bool newFolder(const char* path) {
+  return mkdir(path) == 0;
+}
+
+// Windows has no signal for a closed pipe: the write fails and says so.
+void ignoreClosedPipes() {}
+
+// Symbolic links on Windows need privileges few have; a name is taken as it is.
+bool followLinks(const std::string& path, std::string& target, bool& opened) {
+  target = path;
+  opened = false;
+  return true;
+}
+}  // namespace
+#else
+#include <linux/magic.h>
+#include <sys/vfs.h>
+
+namespace {
+const char* const separators = "/";
+constexpr int privateFile = O_CLOEXEC;
+const int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+int makeTemporary(std::vector<char>& name, int suffixLength) {
+  return mkostemps(name.data(), suffixLength, O_CLOEXEC);
+}
+
+// mkstemp makes the file private; the finished file gets the usual permissions.
+void giveUsualMode(int fd) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+}
+
+bool replaceFile(const char* from, const char* to) {
+  return rename(from, to) == 0;
+}
+
+void useStandardOutputForBytes() {}
+
+bool newFolder(const char* path) {
+  return mkdir(path, 0777) == 0;
+}
+
+// A stopped reader (ffmpeg, or whatever reads standard output) shows as a failed write,
+// reported with its own message, instead of ending the run.
+void ignoreClosedPipes() {
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+// The name the bytes for `path` end up under, through any symbolic links. A link in the
+// process folder (/dev/stdout leads to one, /proc/self/fd/N is one) stands for a file already
+// open rather than a name: `opened` is set and the path kept as given. False with errno set
+// when the links do not end.
+bool followLinks(const std::string& path, std::string& target, bool& opened) {
+  target = path;
+  opened = false;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info;
+    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+    struct statfs folder;
+    if (statfs(folderOf(target).c_str(), &folder) == 0 && folder.f_type == PROC_SUPER_MAGIC) {
+      target = path;
+      opened = true;
+      return true;
+    }
+    char link[PATH_MAX];
+    const ssize_t length = readlink(target.c_str(), link, sizeof link);
+    if (length <= 0 || length == sizeof link) return false;
+    const std::string next(link, static_cast<size_t>(length));
+    target = next[0] == '/' ? next : folderOf(target) + "/" + next;
+  }
+  errno = ELOOP;
+  return false;
+}
+}  // namespace
+#endif
 
 namespace {
 // Fixed storage, so the signal handler can walk it without touching the heap.
@@ -53,47 +174,34 @@ std::string describe(const std::string& what, const std::string& path) {
 }
 
 std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.find_last_of(separators);
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
 }
 
 std::string nameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.find_last_of(separators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The name the bytes for `path` end up under, through any symbolic links. A link in the
-// process folder (/dev/stdout leads to one, /proc/self/fd/N is one) stands for a file already
-// open rather than a name: `opened` is set and the path kept as given. False with errno set
-// when the links do not end.
-bool followLinks(const std::string& path, std::string& target, bool& opened) {
-  target = path;
-  opened = false;
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat info;
-    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
-    struct statfs folder;
-    if (statfs(folderOf(target).c_str(), &folder) == 0 && folder.f_type == PROC_SUPER_MAGIC) {
-      target = path;
-      opened = true;
-      return true;
-    }
-    char link[PATH_MAX];
-    const ssize_t length = readlink(target.c_str(), link, sizeof link);
-    if (length <= 0 || length == sizeof link) return false;
-    const std::string next(link, static_cast<size_t>(length));
-    target = next[0] == '/' ? next : folderOf(target) + "/" + next;
-  }
-  errno = ELOOP;
-  return false;
-}
 }  // namespace
 
 void installOutputCleanup() {
   std::atexit(removeTemporaries);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, onSignal);
+  for (int signal : endingSignals) std::signal(signal, onSignal);
+  ignoreClosedPipes();
+}
+
+bool makeFolder(const std::string& path, std::string& error) {
+  if (newFolder(path.c_str()) || errno == EEXIST) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    error = "cannot write into " + path + ": it is not a folder";
+    return false;
+  }
+  error = "cannot make the folder " + path + ": " + std::strerror(errno);
+  return false;
 }
 
 OutputFile::~OutputFile() {
@@ -104,6 +212,7 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
   path_ = path;
   if (path == "-") {
     fd_ = STDOUT_FILENO;
+    useStandardOutputForBytes();
     inPlace_ = true;
     writing_ = "standard output";
     return true;
@@ -121,7 +230,7 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
     }
     // A device, a pipe or an open file: nothing half-written is left behind under a name. An
     // open file is added to, as through the descriptor it stands for.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | (opened ? O_APPEND : 0));
+    fd_ = ::open(path.c_str(), O_WRONLY | privateFile | (opened ? O_APPEND : 0));
     if (fd_ < 0) {
       error = describe("write", path);
       return false;
@@ -133,17 +242,14 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
   std::string pattern = folderOf(target_) + "/." + nameOf(target_) + ".partial-XXXXXX" + suffix;
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  fd_ = mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+  fd_ = makeTemporary(name, static_cast<int>(suffix.size()));
   if (fd_ < 0) {
     error = describe("write", path);
     return false;
   }
   writing_ = name.data();
   slot_ = listTemporary(writing_);
-  // mkstemp makes the file private; the finished file gets the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd_, 0666 & ~mask);
+  giveUsualMode(fd_);
   return true;
 }
 
@@ -178,7 +284,7 @@ bool OutputFile::commit(std::string& error) {
       return false;
     }
   }
-  if (rename(writing_.c_str(), target_.c_str()) != 0) {
+  if (!replaceFile(writing_.c_str(), target_.c_str())) {
     error = describe("write", path_);
     discard();
     return false;

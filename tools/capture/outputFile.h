@@ -41,5 +41,9 @@ class OutputFile {
   int slot_ = -1;  // place in the list of temporary files removed on the way out
 };
 
-// Removes every temporary file still listed on std::exit and on SIGINT, SIGTERM and SIGHUP.
+// Removes every temporary file still listed on std::exit and on SIGINT, SIGTERM and SIGHUP
+// (SIGBREAK on Windows); a closed pipe makes a write fail instead of ending the run.
 void installOutputCleanup();
+
+// Makes the folder unless it exists; fails with one line when it cannot, or is not a folder.
+bool makeFolder(const std::string& path, std::string& error);

@@ -13,7 +13,7 @@ package_installed() {
   [ "$arch" = "$1" ] && arch=$packages_native
   # dpkg-query answers for the names it knows but fails for an "all" package's NAME:ARCH.
   local status
-  status=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$name:$arch" "$name" 2>/dev/null)
+  status=$(dpkg-query -W -f='${Status} ${Architecture}\n' "$name:$arch" "$name" 2>/dev/null) || true
   grep -Eq "^install ok installed ($arch|all)\$" <<<"$status"
 }
 

@@ -1,7 +1,8 @@
 // Text drawn as the real text library draws a solid line: each glyph loaded with the default
 // hinting and rendered in the monochrome mode, placed by its whole-pixel metrics (bearing and
 // advance rounded outwards, kerning from the font's table), and OR-ed into an 8-bit surface
-// whose width and height come from the same measurement pass.
+// whose width and height come from the same measurement pass. Like the real library, each font
+// keeps the glyphs of the 256 Latin-1 codes once loaded: a glyph depends only on its font.
 #include <ft2build.h>
 
 #include "include/SDL_ttf.h"
@@ -11,14 +12,25 @@
 #include <cstring>
 #include <vector>
 
+// One glyph's placement in whole pixels and its bitmap, unpacked to one byte (0 or 1) a pixel.
+struct CompatGlyph {
+  FT_UInt index = 0;
+  int minx = 0, maxx = 0, miny = 0, maxy = 0, yoffset = 0, advance = 0;
+  int rows = 0, width = 0, pitch = 0;
+  std::vector<Uint8> pixels;
+  bool loaded = false;
+};
+
 struct CompatFont {
   FT_Face face = nullptr;
   std::vector<unsigned char> file;  // the face reads from this memory
   int ascent = 0;
   int height = 0;
+  CompatGlyph glyphs[256];  // by Latin-1 code, each loaded on first use
 };
 
 namespace {
+using Glyph = CompatGlyph;
 FT_Library library = nullptr;
 int startCount = 0;
 std::vector<CompatFont*> openFonts;
@@ -29,14 +41,6 @@ int floorPixels(FT_Pos v) {
 int ceilPixels(FT_Pos v) {
   return static_cast<int>(((v + 63) & -64) / 64);
 }
-
-// One glyph's placement in whole pixels and its bitmap, unpacked to one byte (0 or 1) a pixel.
-struct Glyph {
-  FT_UInt index = 0;
-  int minx = 0, maxx = 0, miny = 0, maxy = 0, yoffset = 0, advance = 0;
-  int rows = 0, width = 0, pitch = 0;
-  std::vector<Uint8> pixels;
-};
 
 bool loadGlyph(CompatFont* font, unsigned long code, Glyph& glyph) {
   FT_Face face = font->face;
@@ -73,6 +77,16 @@ bool loadGlyph(CompatFont* font, unsigned long code, Glyph& glyph) {
     }
   }
   return true;
+}
+
+// The font's glyph for a Latin-1 code, loaded the first time; null when it cannot be loaded.
+const Glyph* cachedGlyph(CompatFont* font, unsigned char code) {
+  Glyph& glyph = font->glyphs[code];
+  if (!glyph.loaded) {
+    if (!loadGlyph(font, code, glyph)) return nullptr;
+    glyph.loaded = true;
+  }
+  return &glyph;
 }
 
 void freeFont(CompatFont* font) {
@@ -157,17 +171,18 @@ extern "C" SDL_Surface* ORBITRA_COMPAT(TTF_RenderText_Solid)(CompatFont* font, c
   const bool kerning = FT_HAS_KERNING(font->face);
   // Latin-1: every byte is its own code point.
   const size_t length = std::strlen(text);
-  std::vector<Glyph> glyphs(length);
+  std::vector<const Glyph*> glyphs(length);
 
   // Measure: the box spans every glyph's ink and advance from the pen's start.
   int x = 0, minx = 0, maxx = 0, miny = 0;
   FT_UInt previous = 0;
   for (size_t i = 0; i < length; ++i) {
-    Glyph& g = glyphs[i];
-    if (!loadGlyph(font, static_cast<unsigned char>(text[i]), g)) {
+    glyphs[i] = cachedGlyph(font, static_cast<unsigned char>(text[i]));
+    if (glyphs[i] == nullptr) {
       SDL_SetError("Couldn't find glyph");
       return nullptr;
     }
+    const Glyph& g = *glyphs[i];
     if (kerning && previous != 0 && g.index != 0) {
       FT_Vector delta;
       FT_Get_Kerning(font->face, previous, g.index, FT_KERNING_DEFAULT, &delta);
@@ -201,7 +216,7 @@ extern "C" SDL_Surface* ORBITRA_COMPAT(TTF_RenderText_Solid)(CompatFont* font, c
   int pen = 0;
   previous = 0;
   for (size_t i = 0; i < length; ++i) {
-    const Glyph& g = glyphs[i];
+    const Glyph& g = *glyphs[i];
     const int inked = std::min(g.width, g.maxx - g.minx);
     if (kerning && previous != 0 && g.index != 0) {
       FT_Vector delta;

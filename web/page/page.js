@@ -1,29 +1,45 @@
-// The page around the intro: shows the 16-bit screen on the canvas at the largest whole scale
-// that fits, passes keys on, plays the sound through Web Audio once the visitor has clicked or
-// pressed a key, and goes full screen on a double click or "f".
+// The page around the intro. It loads the program and its data, shows a title card with the
+// intro's caption, and starts the intro at the visitor's click or key: the library's clock, the
+// music and the first frame begin together, so tick 0 is that click. It shows the 16-bit screen
+// on the canvas at the largest whole scale that fits, passes keys on, keeps the sound queued
+// well ahead of the output, and goes full screen on "f" or a double click. A failure to load or
+// start ends in one sentence on the card, never in a dead page.
 //
-// With ?test in the address the frames are driven by a scripted clock instead (frame n at tick
-// t0 + 20 n) and the page records frame hashes for the browser test; see runTest below.
+// The single-file page (orbitra.html) carries the program, its data and the sound worklet in
+// script elements marked data-file; the served site fetches them from beside the page.
+//
+// With ?test in the address the intro starts at once and the frames are driven by a scripted
+// clock instead (frame n at tick t0 + 20 n) while the page records frame hashes for the browser
+// test; see runTest below.
 'use strict';
 (function () {
   const params = new URLSearchParams(location.search);
   const testMode = params.has('test');
   const canvas = document.getElementById('screen');
   const context = canvas.getContext('2d', { willReadFrequently: testMode });
-  const overlay = document.getElementById('overlay');
+  const card = document.getElementById('card');
+  const caption = document.getElementById('caption');
   const message = document.getElementById('message');
+  const notice = document.getElementById('notice');
   const image = context.createImageData(canvas.width, canvas.height);
   const rgba = new Uint32Array(image.data.buffer);
+  // Sound is produced on this thread, which the browser may stall: keep this much queued.
+  const aheadSeconds = 1.5;
 
-  // What the browser test reads.
+  // What the browser test reads. phase: loading, ready, starting, running, ended or failed.
   const state = (window.orbitra = {
-    running: true,
-    status: null,
+    phase: 'loading',
+    readyMs: null,
+    clickMs: null,
+    introMs: null,
     firstFrameMs: null,
     frames: 0,
-    audio: { started: false, pulledFrames: 0, playedFrames: 0, peak: 0, loudSamples: 0 },
+    status: null,
+    failure: null,
+    notice: null,
+    audio: { started: false, startMs: null, pulledFrames: 0, playedFrames: 0, starvedFrames: 0,
+             longestGap: 0, peak: 0, loudSamples: 0 },
     test: null,
-    error: null,
   });
 
   function fit() {
@@ -36,6 +52,42 @@
   addEventListener('resize', fit);
   fit();
 
+  function showCard(phase, text) {
+    state.phase = phase;
+    card.className = phase;
+    message.textContent = text;
+  }
+
+  // Chromium keeps a page opened from a file from loading its neighbours.
+  const fromDisk = 'This page cannot load the intro when opened from a file: the browser forbids ' +
+                   'it. Serve the folder with a web server, or open orbitra.html, the ' +
+                   'single-file page, instead.';
+
+  // The first failure names the cause; what follows from it is not news.
+  function fail(sentence) {
+    if (state.phase === 'failed' || state.phase === 'ended') return;
+    state.failure = sentence;
+    stopAudio();
+    showCard('failed', sentence);
+    if (sentence === fromDisk) {
+      const link = Object.assign(document.createElement('a'), { href: 'orbitra.html',
+                                                                textContent: 'orbitra.html' });
+      const [before, after] = sentence.split('orbitra.html');
+      message.replaceChildren(before, link, after);
+    }
+  }
+  addEventListener('error', (event) => fail(`The intro stopped on an error: ${event.message}`));
+  addEventListener('unhandledrejection', (event) =>
+    fail(`The intro stopped on an error: ${event.reason}`));
+
+  let noticeTimer = 0;
+  function showNotice(text) {
+    state.notice = text;
+    notice.replaceChildren(Object.assign(document.createElement('span'), { textContent: text }));
+    clearTimeout(noticeTimer);
+    noticeTimer = setTimeout(() => notice.replaceChildren(), 8000);
+  }
+
   function toggleFullScreen() {
     if (document.fullscreenElement) {
       document.exitFullscreen();
@@ -43,7 +95,9 @@
       document.documentElement.requestFullscreen().catch(() => {});
     }
   }
-  addEventListener('dblclick', toggleFullScreen);
+  addEventListener('dblclick', () => {
+    if (state.phase === 'running') toggleFullScreen();
+  });
 
   // Key changes wait here until the video driver reads them, as (pressed << 16 | key).
   const keys = [];
@@ -57,69 +111,160 @@
     return 0;
   }
   function onKey(event, pressed) {
-    if (pressed && !event.repeat && event.key.toLowerCase() === 'f') toggleFullScreen();
+    if (pressed && !event.repeat && event.key.toLowerCase() === 'f' &&
+        (state.phase === 'ready' || state.phase === 'running')) {
+      toggleFullScreen();
+    }
+    if (state.phase === 'ready') {
+      // Any key but Escape (which ends, and leaves full screen) starts the intro.
+      if (pressed && event.key !== 'Escape' && !event.ctrlKey && !event.altKey && !event.metaKey) {
+        start();
+      }
+      return;
+    }
+    if (state.phase !== 'running') return;
     const code = keyCode(event);
     if (code !== 0) keys.push((pressed ? 1 << 16 : 0) | code);
-    if (pressed) userActed();
   }
   addEventListener('keydown', (event) => onKey(event, true));
   addEventListener('keyup', (event) => onKey(event, false));
-  overlay.addEventListener('click', userActed);
+  card.addEventListener('click', (event) => {
+    if (!event.target.closest('a')) start();
+  });
 
-  // Browsers keep sound off until the visitor acts; the first click or key starts it.
-  let acted = false;
-  function userActed() {
-    if (acted || !state.running) return;
-    acted = true;
-    overlay.classList.add('gone');
-    startAudio();
+  let introStarted = false;
+  async function start() {
+    if (state.phase !== 'ready') return;
+    state.clickMs = performance.now();
+    showCard('starting', 'Starting…');
+    await wakeSoundDevice();
+    if (state.phase !== 'starting') return;
+    showCard('running', '');
+    state.introMs = performance.now();
+    Module.callMain([]);
+    // Setting the video mode shows the empty screen; the intro's frames come after start-up.
+    introStarted = true;
+    // The worklet needs a moment to start on its thread: the first frame waits for the sound.
+    if (audio.starting && state.phase === 'running') {
+      audio.holding = true;
+      Module.pauseMainLoop();
+    }
   }
 
-  const audio = { spec: null, context: null, node: null, send: null, sent: 0, timer: 0 };
+  // The sound: the library's mixer fills one buffer per pull, here on the page's thread; the
+  // worklet plays the queue on the audio thread and reports what it played and where it ran dry.
+  const audio = { spec: null, context: null, node: null, send: null, sent: 0, timer: 0,
+                  device: null, available: false, worklet: null, starting: false,
+                  holding: false };
 
-  async function startAudio() {
-    if (!audio.spec || audio.context) return;
-    const spec = audio.spec;
-    const ctx = (audio.context = new AudioContext({ sampleRate: spec.rate }));
-    if (ctx.audioWorklet) {
-      await ctx.audioWorklet.addModule('audio-worklet.js');
-      if (audio.context !== ctx) return;  // closed meanwhile
-      audio.node = new AudioWorkletNode(ctx, 'orbitra-feed',
-                                        { numberOfInputs: 0, outputChannelCount: [2] });
-      audio.node.port.onmessage = (event) => (state.audio.playedFrames = event.data);
-      audio.send = (block) => audio.node.port.postMessage(block, [block.samples.buffer]);
-    } else {
-      // Pages served without a secure context have no worklets: the older script processor.
-      const queue = [];
-      let offset = 0;
-      audio.node = ctx.createScriptProcessor(2048, 0, 2);
-      audio.node.onaudioprocess = (event) => {
-        const left = event.outputBuffer.getChannelData(0);
-        const right = event.outputBuffer.getChannelData(1);
-        for (let i = 0; i < left.length; i++) {
-          const block = queue[0];
-          if (!block) { left[i] = right[i] = 0; continue; }
-          left[i] = block.samples[offset] / 32768;
-          right[i] = block.samples[offset + block.channels - 1] / 32768;
-          offset += block.channels;
-          state.audio.playedFrames++;
-          if (offset >= block.samples.length) { queue.shift(); offset = 0; }
-        }
-      };
-      audio.send = (block) => queue.push(block);
+  function stopAudio() {
+    clearInterval(audio.timer);
+    if (audio.node) audio.node.disconnect();
+    for (const ctx of [audio.context, audio.device]) if (ctx) ctx.close().catch(() => {});
+    audio.context = audio.node = audio.send = audio.device = null;
+  }
+
+  function withoutSound(reason) {
+    console.warn(`no sound: ${reason}`);
+    stopAudio();
+    showNotice(audio.available ? `The sound could not start (${reason}): the intro goes on ` +
+                                 'without it.'
+                               : 'No sound device was found: the intro goes on without sound.');
+    audio.available = false;
+  }
+
+  // The first sound output a page opens can take a second or more to start (Firefox's does);
+  // once one runs, the next starts at once. So one is started at the click, and the intro only
+  // when it runs: the intro's clock, its music and its first frame then begin together. Without
+  // a sound device it never runs (Firefox leaves it suspended).
+  async function wakeSoundDevice() {
+    try {
+      const device = (audio.device = new AudioContext());
+      await Promise.race([device.resume(), new Promise((resolve) => setTimeout(resolve, 3000))]);
+      if (device.state !== 'running') throw new Error(`sound output ${device.state}`);
+      audio.available = true;
+    } catch (error) {
+      withoutSound(error);
     }
-    audio.node.connect(ctx.destination);
-    await ctx.resume();
+  }
+
+  // The output at the rate the intro opened its sound with, started once the device is awake.
+  async function startAudio() {
+    audio.starting = true;
+    try {
+      await openOutput();
+    } finally {
+      audio.starting = false;
+      if (audio.holding) {
+        audio.holding = false;
+        if (state.phase === 'running') Module.resumeMainLoop();
+      }
+    }
+  }
+  async function openOutput() {
+    const spec = audio.spec;
+    if (!audio.available) return;
+    let ctx;
+    try {
+      ctx = audio.context = new AudioContext({ sampleRate: spec.rate });
+      const running = ctx.resume();
+      if (ctx.audioWorklet) {
+        await ctx.audioWorklet.addModule(audio.worklet);
+        if (audio.context !== ctx) return;  // closed meanwhile
+        audio.node = new AudioWorkletNode(ctx, 'orbitra-feed',
+                                          { numberOfInputs: 0, outputChannelCount: [2] });
+        audio.node.port.onmessage = (event) => {
+          Object.assign(state.audio, event.data);
+          pump();
+        };
+        audio.send = (block) => audio.node.port.postMessage(block, [block.samples.buffer]);
+      } else {
+        scriptProcessorOutput(ctx);
+      }
+      audio.node.connect(ctx.destination);
+      await Promise.race([running, new Promise((resolve) => setTimeout(resolve, 3000))]);
+      if (audio.context !== ctx) return;
+      if (ctx.state !== 'running') throw new Error(`sound output ${ctx.state}`);
+    } catch (error) {
+      if (audio.context === ctx) withoutSound(error);
+      return;
+    }
+    audio.device.close().catch(() => {});
+    audio.device = null;
     state.audio.started = true;
+    state.audio.startMs = performance.now();
     audio.timer = setInterval(pump, 20);
     pump();
   }
 
-  // Keeps about a quarter of a second queued ahead of the output.
+  // Pages served without a secure context have no worklets: the older script processor, which
+  // plays on this thread too.
+  function scriptProcessorOutput(ctx) {
+    const queue = [];
+    let offset = 0;
+    audio.node = ctx.createScriptProcessor(2048, 0, 2);
+    audio.node.onaudioprocess = (event) => {
+      const left = event.outputBuffer.getChannelData(0);
+      const right = event.outputBuffer.getChannelData(1);
+      for (let i = 0; i < left.length; i++) {
+        const block = queue[0];
+        if (!block) { left[i] = right[i] = 0; continue; }
+        left[i] = block.samples[offset] / 32768;
+        right[i] = block.samples[offset + block.channels - 1] / 32768;
+        offset += block.channels;
+        state.audio.playedFrames++;
+        if (offset >= block.samples.length) { queue.shift(); offset = 0; }
+      }
+    };
+    audio.send = (block) => queue.push(block);
+  }
+
+  // Tops the queue up, a few buffers at a time so that no call holds up a frame for long.
   function pump() {
     const spec = audio.spec;
     if (!spec || !audio.send) return;
-    while (audio.sent - state.audio.playedFrames < spec.rate / 4) {
+    for (let pulls = 0; pulls < 4 &&
+         audio.sent - state.audio.playedFrames < spec.rate * aheadSeconds; pulls++) {
       const pointer = Module._orbitra_audio_pull();
       if (!pointer) return;
       const count = spec.frames * spec.channels;
@@ -135,7 +280,9 @@
     }
   }
 
+  let showFrame = true;  // the test run shows only the frames it compares with the canvas
   function present(pointer, width, height, pitch, bitsPerPixel) {
+    if (!showFrame) return;
     if (bitsPerPixel !== 16) throw new Error('the page shows 16-bit screens only');
     const heap = Module.HEAPU16;
     for (let y = 0; y < height; y++) {
@@ -149,42 +296,135 @@
       }
     }
     context.putImageData(image, 0, 0);
+    if (!introStarted) return;
     state.frames++;
     if (state.firstFrameMs === null) state.firstFrameMs = performance.now();
   }
 
+  let lastError = '';
   function ended(status) {
-    state.running = false;
     state.status = status;
+    stopAudio();
+    if (status !== 0) {
+      if (introStarted) Module.pauseMainLoop();
+      const reason = lastError ? lastError.replace(/\.?$/, '.') : 'see the browser console.';
+      fail(`The intro ${state.frames > 0 ? 'stopped' : 'could not start'}: ${reason}`);
+      return;
+    }
     context.fillStyle = '#000';
     context.fillRect(0, 0, canvas.width, canvas.height);
-    message.textContent = status === 0 ? 'The intro has ended. Reload the page to watch it again.'
-                                       : 'The intro could not start (see the browser console).';
-    overlay.classList.remove('gone');
-    overlay.style.cursor = 'default';
+    showCard('ended', 'The intro has ended. Reload the page to watch it again.');
   }
 
-  window.Module = {
-    canvas,
-    orbitraTestMode: testMode,
-    orbitraPresent: present,
-    orbitraNextKey: () => (keys.length ? keys.shift() : -1),
-    orbitraAudioOpen: (rate, channels, frames) => {
-      audio.spec = { rate, channels, frames };
-      if (acted) startAudio();
-    },
-    orbitraAudioClose: () => {
-      clearInterval(audio.timer);
-      if (audio.node) audio.node.disconnect();
-      if (audio.context) audio.context.close();
-      audio.spec = audio.context = audio.node = audio.send = null;
-    },
-    orbitraEnded: ended,
-    print: (text) => console.log(text),
-    printErr: (text) => console.error(text),
-    onAbort: (what) => (state.error = String(what)),
-    postRun: testMode ? [runTest] : [],
-  };
+  // Loading. A file carried in the page comes as text (scripts) or gzip-compressed in base64
+  // (the rest); others are fetched.
+  const carried = (name) => document.querySelector(`script[data-file="${name}"]`);
+
+  async function fetchFile(name) {
+    let response;
+    try {
+      response = await fetch(name);
+    } catch {
+      throw new Error(location.protocol === 'file:' ? fromDisk
+                      : `The intro could not load ${name}: the connection failed.`);
+    }
+    if (!response.ok) {
+      throw new Error(`The intro could not load ${name}: the server answered ` +
+                      `${response.status} ${response.statusText}`.trim() + '.');
+    }
+    return response;
+  }
+
+  async function loadBytes(name) {
+    const element = carried(name);
+    if (!element) return (await fetchFile(name)).arrayBuffer();
+    const text = atob(element.textContent.trim());
+    const bytes = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+    const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return new Response(stream).arrayBuffer();
+  }
+
+  // The worklet's address: a data: one, made at load, so that starting the sound needs no
+  // download (and Chromium refuses a blob: address from a page opened from a file).
+  async function loadWorklet() {
+    const element = carried('audio-worklet.js');
+    const text = element ? element.textContent : await (await fetchFile('audio-worklet.js')).text();
+    audio.worklet = 'data:text/javascript;charset=utf-8,' + encodeURIComponent(text);
+  }
+
+  function runProgram() {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      const element = carried('orbitra.js');
+      if (element) {
+        script.textContent = element.textContent;
+        document.body.append(script);
+        resolve();
+        return;
+      }
+      script.onload = resolve;
+      script.onerror = () => reject(new Error(location.protocol === 'file:' ? fromDisk
+        : 'The intro could not load orbitra.js.'));
+      script.src = 'orbitra.js';
+      document.body.append(script);
+    });
+  }
+
+  function ready() {
+    caption.textContent = Module.UTF8ToString(Module._orbitra_caption());
+    if (testMode) {
+      state.phase = 'running';
+      card.className = 'running';
+      Module.callMain([]);
+      introStarted = true;
+      runTest();
+      return;
+    }
+    state.readyMs = performance.now();
+    showCard('ready', 'Click or press a key to start.');
+  }
+
+  async function load() {
+    if (typeof WebAssembly !== 'object') {
+      fail('This browser cannot run the intro: it has no WebAssembly.');
+      return;
+    }
+    const [wasmBinary, data] = await Promise.all([loadBytes('orbitra.wasm'),
+                                                  loadBytes('orbitra.data'), loadWorklet()]);
+    window.Module = {
+      canvas,
+      noInitialRun: true,
+      wasmBinary,
+      getPreloadedPackage: () => data,
+      orbitraTestMode: testMode,
+      orbitraPresent: present,
+      orbitraNextKey: () => (keys.length ? keys.shift() : -1),
+      orbitraAudioOpen: (rate, channels, frames) => {
+        audio.spec = { rate, channels, frames };
+        if (!testMode) startAudio();
+      },
+      orbitraAudioClose: () => {
+        stopAudio();
+        audio.spec = null;
+      },
+      orbitraEnded: ended,
+      print: (text) => console.log(text),
+      printErr: (text) => {
+        lastError = text;
+        console.error(text);
+      },
+      onAbort: (what) => fail(`The intro stopped on an error: ${what}`),
+      // A run the program ends on a failure (with a status) ends here, wherever it stood.
+      quit: (status, toThrow) => {
+        if (status !== 0) ended(status);
+        throw toThrow;
+      },
+      onRuntimeInitialized: ready,
+    };
+    await runProgram();
+  }
+  load().catch((error) => fail(error.message));
 
   // Test mode: every frame from t0 to end, 20 ms apart, then single frames at the jump ticks,
   // recorded as the desktop frame tools print them: "<tick> <hash>" for the first frame at or
@@ -207,7 +447,9 @@
     // False once the intro has ended. A frame the limiter holds is not drawn, so not counted
     // (under this clock it never holds one; the desktop tools have no limiter at all).
     function draw(at) {
+      showFrame = test.done || (test.frames + 1) % 50 === 0;
       const result = Module._orbitra_test_frame(at >>> 0);
+      showFrame = true;
       if (result === 2) {
         test.held++;
         return true;

@@ -1,8 +1,8 @@
-/* The browser's audio driver for SDL 1.2. Without threads the page pulls the sound: whenever
-   its audio output runs low it asks for one buffer, which the library's callback fills exactly
-   as its own audio thread would (conversion included), and sends it on to the Web Audio
-   output. The page starts that output on the first click or key press, as browsers require,
-   so until then nothing is pulled and the music waits at its start. It takes the dummy
+/* The browser's audio driver for SDL 1.2. Without threads the page pulls the sound: while less
+   than its queue's worth (a second and a half) waits ahead of the Web Audio output, it asks
+   for one buffer at a time, which the library's callback fills exactly as its own audio thread
+   would (conversion included), and sends it on to the output's worklet. Nothing is pulled
+   before that output runs, so the music waits at its start until then. It takes the dummy
    driver's slot in the library's driver list. */
 #include <emscripten.h>
 

@@ -1,15 +1,12 @@
-/* The module player's configuration for the browser build: only the silent driver, which
-   the mixer library registers and pulls samples through; no threads. */
-#define MIKMOD_UNIX 1
+/* The module player's configuration for the browser and Windows builds: only the silent
+   driver, which the mixer library registers and pulls samples through; no threads of its own
+   (on Windows its two locks are the system's mutexes). */
 #define HAVE_FCNTL_H 1
 #define HAVE_INTTYPES_H 1
 #define HAVE_LIMITS_H 1
 #define HAVE_MALLOC_H 1
 #define HAVE_MEMORY_H 1
-#define HAVE_POSIX_MEMALIGN 1
-#define HAVE_SETENV 1
 #define HAVE_SNPRINTF 1
-#define HAVE_SRANDOM 1
 #define HAVE_STDINT_H 1
 #define HAVE_STDLIB_H 1
 #define HAVE_MEMCMP 1
@@ -20,3 +17,9 @@
 #define HAVE_UNISTD_H 1
 #define STDC_HEADERS 1
 #define HAVE_C_INLINE 1
+#ifndef _WIN32
+#define MIKMOD_UNIX 1
+#define HAVE_POSIX_MEMALIGN 1
+#define HAVE_SETENV 1
+#define HAVE_SRANDOM 1
+#endif

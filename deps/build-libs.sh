@@ -1,26 +1,40 @@
 #!/usr/bin/env bash
-# Builds the browser build's libraries from Debian's source packages into a prefix:
-#   web/deps/build-libs.sh <prefix>
-# Expects emcc on the PATH (tools/web.sh sets it up). The prefix appears only when complete:
-# the libraries are built into a folder of this run's own beside it and renamed into place, so
-# two builds at once never wipe each other's half-built tree.
+# Builds the libraries of the browser or the Windows build from Debian's source packages into a
+# prefix:
+#   deps/build-libs.sh web|windows <prefix>
+# web expects emcc on the PATH (tools/web.sh sets it up); windows the MinGW-w64 cross compiler
+# (tools/windows.sh). The prefix appears only when complete: the libraries are built into a
+# folder of this run's own beside it and renamed into place, so two builds at once never wipe
+# each other's half-built tree.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../../tools/lib/sources.sh
-. "$here/../../tools/lib/sources.sh"
-prefix=$1
-jobs=${WEB_JOBS:-2}
-work=$(mktemp -d /tmp/orbitra-web-deps.XXXXXX)
+# shellcheck source=../tools/lib/sources.sh
+. "$here/../tools/lib/sources.sh"
+platform=$1 prefix=$2
+case "$platform" in
+  web) configure=(emcmake cmake) ;;
+  windows) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/x86_64-w64-mingw32.cmake") ;;
+  *) echo "usage: $0 web|windows <prefix>" >&2; exit 2 ;;
+esac
+say() { echo "$platform: $*" >&2; }
+jobs=${DEPS_JOBS:-2}
+work=$(mktemp -d "/tmp/orbitra-$platform-deps.XXXXXX")
 mkdir -p "$(dirname "$prefix")"
 staging=$(mktemp -d "$prefix.tmp.XXXXXX")
 trap 'rm -rf "$work" "$staging"' EXIT
 
-echo "web: fetching the pinned source packages" >&2
+say "fetching the pinned source packages"
 fetch_sources "$work/src" libsdl1.2 sdl-mixer1.2 libmikmod freetype libpng1.6 zlib
 dir() { find "$work/src" -maxdepth 1 -type d -name "$1-*" | head -n1; }
+# The platform's changes to the library sources, kept as patches beside its configuration.
+for patch in "$here/config/$platform"/*.patch; do
+  [ -f "$patch" ] || continue
+  patch -d "$(dir libsdl1.2)" -p1 --quiet <"$patch" ||
+    { say "$(basename "$patch") does not apply"; exit 1; }
+done
 
-echo "web: building zlib, libpng, libmikmod, SDL and SDL_mixer" >&2
-emcmake cmake -S "$here" -B "$work/deps-build" -DCMAKE_BUILD_TYPE=Release \
+say "building zlib, libpng, libmikmod, SDL and SDL_mixer"
+"${configure[@]}" -S "$here" -B "$work/deps-build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$staging" -DZLIB_DIR="$(dir zlib)" -DPNG_DIR="$(dir libpng1.6)" \
   -DMIKMOD_DIR="$(dir libmikmod)" -DSDL_DIR="$(dir libsdl1.2)" \
   -DMIXER_DIR="$(dir sdl-mixer1.2)" >"$work/deps.log" 2>&1 || { cat "$work/deps.log" >&2; exit 1; }
@@ -28,10 +42,10 @@ cmake --build "$work/deps-build" -j"$jobs" >>"$work/deps.log" 2>&1 ||
   { grep -B2 -A8 -m3 "error" "$work/deps.log" >&2; exit 1; }
 cmake --install "$work/deps-build" >/dev/null
 
-echo "web: building FreeType" >&2
+say "building FreeType"
 # As Debian configures it (zlib from above, no HarfBuzz, no bzip2), less what a TrueType
 # outline font never uses (colour bitmaps, compressed web fonts).
-emcmake cmake -S "$(dir freetype)" -B "$work/freetype-build" -DCMAKE_BUILD_TYPE=Release \
+"${configure[@]}" -S "$(dir freetype)" -B "$work/freetype-build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$staging" -DBUILD_SHARED_LIBS=OFF \
   -DFT_DISABLE_HARFBUZZ=TRUE -DFT_DISABLE_BZIP2=TRUE -DFT_DISABLE_BROTLI=TRUE \
   -DFT_DISABLE_PNG=TRUE -DFT_REQUIRE_ZLIB=TRUE \
@@ -41,10 +55,11 @@ cmake --build "$work/freetype-build" -j"$jobs" >>"$work/freetype.log" 2>&1 ||
   { tail -30 "$work/freetype.log" >&2; exit 1; }
 cmake --install "$work/freetype-build" >/dev/null
 
-# Licences travel with the libraries, for the site's notice.
+# Licences travel with the libraries, for the site's notice and the Windows zip.
 mkdir -p "$staging/licences"
 for p in zlib libpng1.6 libmikmod freetype libsdl1.2 sdl-mixer1.2; do
   cp "$(dir "$p")/debian/copyright" "$staging/licences/$p.copyright"
 done
+pinned_sources_key >"$staging/licences/sources.txt"
 # Whoever finishes first puts its tree in place; a later one leaves that tree alone.
 mv -T "$staging" "$prefix" 2>/dev/null || [ -f "$prefix/lib/libSDL.a" ]

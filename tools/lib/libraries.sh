@@ -1,0 +1,43 @@
+# Sourced by tools/web.sh and tools/windows.sh: a platform's libraries, built by
+# deps/build-libs.sh from the pinned Debian source packages, cached outside the work tree.
+#   cache_folder NAME VALUE        prints VALUE when set (the user's override), else
+#                                  /var/cache/orbitra-NAME when writable, else the user's cache
+#   build_libraries PLATFORM CACHE sets libs to CACHE/libs-<key>, building it when absent; the
+#                                  key is taken over the pinned versions, the compiler and the
+#                                  library build's own files for that platform, so only the
+#                                  first build on a machine compiles them
+# Run from the repository root.
+
+# shellcheck source=sources.sh
+. "$(dirname "${BASH_SOURCE[0]}")/sources.sh"
+
+cache_folder() {
+  if [ -n "$2" ]; then
+    echo "$2"
+  elif [ -w /var/cache ]; then
+    echo "/var/cache/orbitra-$1"
+  else
+    echo "${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-$1"
+  fi
+}
+
+build_libraries() {
+  local platform=$1 cache=$2 compiler key
+  case "$platform" in
+    web) compiler=$(emcc --version | sed -n 1p) ;;
+    windows) compiler=$(x86_64-w64-mingw32-gcc-posix --version | sed -n 1p) ;;
+  esac
+  key=$({
+    pinned_sources_key
+    echo "$compiler"
+    cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/* "deps/config/$platform"/*
+    if [ "$platform" = windows ]; then cat cmake/toolchains/x86_64-w64-mingw32.cmake; fi
+  } | sha256sum | cut -c1-16)
+  libs=$cache/libs-$key
+  if [ -f "$libs/lib/libSDL.a" ]; then
+    echo "$platform: libraries from the cache ($libs)" >&2
+    return 0
+  fi
+  echo "$platform: building the libraries into $libs (a few minutes, once per machine)" >&2
+  deps/build-libs.sh "$platform" "$libs"
+}

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The intro and its capture tool for 64-bit Windows.
+#   tools/windows.sh build   installs what it needs and builds build-windows/orbitra.exe and
+#                            build-windows/orbitra-capture.exe (static: only Windows' own DLLs)
+#   tools/windows.sh test    builds and packs the zip, then under Wine, in a Wine prefix of its
+#                            own in a temporary folder: every frame against the native capture
+#                            tool's and the golden list, and the real window on a virtual display
+#   tools/windows.sh zip     builds, then packs build-windows/orbitra-<version>-windows-x64.zip
+# The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
+# packages pinned in deps/debian-sources.txt, built with MinGW-w64) are cached outside the work
+# tree (in $ORBITRA_WINDOWS_CACHE when set), keyed by those versions and the build's own files.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build_dir=$root/build-windows
+mingw=x86_64-w64-mingw32
+
+# shellcheck source=lib/packages.sh
+. tools/lib/packages.sh
+# shellcheck source=lib/libraries.sh
+. tools/lib/libraries.sh
+cache=$(cache_folder windows "${ORBITRA_WINDOWS_CACHE:-}")
+say() { echo "windows: $*" >&2; }
+
+build_programs() {
+  need_packages g++-mingw-w64-x86-64-posix cmake make dpkg-dev
+  build_libraries windows "$cache"
+  mkdir -p "$build_dir"
+  cmake --preset windows -DORBITRA_LIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
+    { cat "$build_dir/configure.log" >&2; exit 1; }
+  cmake --build "$build_dir" -j2 --target orbitra orbitra-capture orbitra-held \
+    >"$build_dir/build.log" 2>&1 || { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
+  local program dll
+  for program in orbitra orbitra-capture; do
+    # Every DLL a program loads must be one of Windows' own, which Wine provides too.
+    for dll in $("$mingw-objdump" -p "$build_dir/$program.exe" | sed -n 's/^\s*DLL Name: //p'); do
+      [ -f "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/${dll,,}" ] ||
+        { say "$program.exe loads $dll, which is not part of Windows"; exit 1; }
+    done
+    mkdir -p "$build_dir/stripped"
+    "$mingw-strip" -o "$build_dir/stripped/$program.exe" "$build_dir/$program.exe"
+    say "$program.exe: $(($(stat -c %s "$build_dir/$program.exe") / 1024)) KiB," \
+      "$(($(stat -c %s "$build_dir/stripped/$program.exe") / 1024)) KiB stripped"
+  done
+}
+
+# The version of the one project, as CMake read it.
+project_version() {
+  sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt"
+}
+
+make_zip() {
+  build_programs
+  need_packages zip unzip base-files
+  local name folder stage=$build_dir/zip-stage
+  name=orbitra-$(project_version)-windows-x64
+  rm -rf "$stage"
+  folder=$stage/$name
+  mkdir -p "$folder/res" "$folder/licences"
+  cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" "$folder/"
+  # The intro's files, as installed on Linux: res/ but its notes for developers.
+  find res -maxdepth 1 -type f ! -name README.md -exec cp {} "$folder/res/" \;
+  # Text files with Windows line ends, for any editor that opens them.
+  sed 's/$/\r/' dist/windows/README.txt >"$folder/README.txt"
+  sed 's/$/\r/' LICENSE >"$folder/licences/orbitra.txt"
+  # Each library's terms and where its source comes from: Debian's copyright files of the pinned
+  # source packages, the full texts they point to, the change made to SDL, the C runtime's.
+  local copyright
+  for copyright in "$libs"/licences/*.copyright; do
+    sed 's/$/\r/' "$copyright" >"$folder/licences/$(basename "$copyright" .copyright).txt"
+  done
+  for text in LGPL-2.1 LGPL-2 GPL-2; do
+    sed 's/$/\r/' "/usr/share/common-licenses/$text" >"$folder/licences/$text.txt"
+  done
+  sed 's/$/\r/' /usr/share/doc/mingw-w64-common/copyright >"$folder/licences/mingw-w64-runtime.txt"
+  cp deps/config/windows/sdl-window-scaling.patch "$folder/licences/"
+  {
+    echo "The libraries in orbitra.exe and orbitra-capture.exe are built, unchanged but for"
+    echo "sdl-window-scaling.patch (applied to SDL 1.2), from these Debian 12 source packages;"
+    echo "'apt-get source NAME=VERSION' on Debian fetches each, and the Debian archive keeps them:"
+    echo
+    pinned_sources_key | awk 'NF { printf "  %-14s %s\n", $1, $2 }'
+    echo
+    echo "The C and C++ runtime are MinGW-w64's and GCC's (Debian 12: mingw-w64, gcc-mingw-w64)."
+  } | sed 's/$/\r/' >"$folder/licences/SOURCES.txt"
+  zip_file=$build_dir/$name.zip
+  rm -f "$zip_file"
+  (cd "$stage" && zip -q -9 -r -X "$zip_file" "$name")
+  rm -rf "$stage"
+  say "$(basename "$zip_file"): $(($(stat -c %s "$zip_file") / 1024)) KiB"
+}
+
+run_test() {
+  make_zip
+  local listing entry
+  listing=$(unzip -Z1 "$zip_file")
+  for entry in orbitra.exe orbitra-capture.exe README.txt res/zak.dat res/bigFont-LICENSE.txt \
+    licences/SOURCES.txt licences/LGPL-2.1.txt licences/libsdl1.2.txt licences/sdl-mixer1.2.txt \
+    licences/libmikmod.txt licences/freetype.txt licences/libpng1.6.txt licences/zlib.txt; do
+    grep -qx "[^/]*/$entry" <<<"$listing" || { say "the zip lacks $entry"; exit 1; }
+  done
+  need_packages wine wine64 xvfb xauth x11-utils xdotool imagemagick openbox
+  local start=$SECONDS
+  say "building the native capture tool and screenshot comparer"
+  tools/install-deps.sh run
+  [ -f build/CMakeCache.txt ] || cmake --preset plain >/dev/null
+  cmake --build build -j2 --target orbitra-capture compareShot >/dev/null
+  tests/wine.sh "$build_dir" "$root" build/orbitra-capture "build/tests/probe/compareShot"
+  say "checked under Wine in $((SECONDS - start)) s"
+}
+
+case "${1:-}" in
+  build) build_programs ;;
+  test) run_test ;;
+  zip) make_zip ;;
+  *)
+    echo "usage: tools/windows.sh build|test|zip" >&2
+    exit 2
+    ;;
+esac
