@@ -19,6 +19,8 @@ mingw=x86_64-w64-mingw32
 . tools/lib/packages.sh
 # shellcheck source=lib/libraries.sh
 . tools/lib/libraries.sh
+# shellcheck source=lib/archive.sh
+. tools/lib/archive.sh
 cache=$(cache_folder windows "${ORBITRA_WINDOWS_CACHE:-}")
 say() { echo "windows: $*" >&2; }
 
@@ -60,6 +62,8 @@ make_zip() {
   cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" "$folder/"
   # The intro's files, as installed on Linux: res/ but its notes for developers.
   find res -maxdepth 1 -type f ! -name README.md -exec cp {} "$folder/res/" \;
+  # The golden list under its own name, for orbitra-capture.exe --verify.
+  mkdir -p "$folder/tests/golden" && cp tests/golden/frames.txt "$folder/tests/golden/"
   # Text files with Windows line ends, for any editor that opens them.
   sed 's/$/\r/' dist/windows/README.txt >"$folder/README.txt"
   sed 's/$/\r/' LICENSE >"$folder/licences/orbitra.txt"
@@ -84,8 +88,7 @@ make_zip() {
     echo "The C and C++ runtime are MinGW-w64's and GCC's (Debian 12: mingw-w64, gcc-mingw-w64)."
   } | sed 's/$/\r/' >"$folder/licences/SOURCES.txt"
   zip_file=$build_dir/$name.zip
-  rm -f "$zip_file"
-  (cd "$stage" && zip -q -9 -r -X "$zip_file" "$name")
+  reproducible_zip "$zip_file" "$folder"
   rm -rf "$stage"
   say "$(basename "$zip_file"): $(($(stat -c %s "$zip_file") / 1024)) KiB"
 }
@@ -96,7 +99,8 @@ run_test() {
   listing=$(unzip -Z1 "$zip_file")
   for entry in orbitra.exe orbitra-capture.exe README.txt res/zak.dat res/bigFont-LICENSE.txt \
     licences/SOURCES.txt licences/LGPL-2.1.txt licences/libsdl1.2.txt licences/sdl-mixer1.2.txt \
-    licences/libmikmod.txt licences/freetype.txt licences/libpng1.6.txt licences/zlib.txt; do
+    licences/libmikmod.txt licences/freetype.txt licences/libpng1.6.txt licences/zlib.txt \
+    tests/golden/frames.txt; do
     grep -qx "[^/]*/$entry" <<<"$listing" || { say "the zip lacks $entry"; exit 1; }
   done
   need_packages wine wine64 xvfb xauth x11-utils xdotool imagemagick openbox
