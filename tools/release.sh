@@ -169,6 +169,8 @@ machine:
 
 - Linux (the packages): \`/usr/games/orbitra-capture --verify\`
 - Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
+- the browser (the site or the single page): open it with \`?verify\` after its address, as in
+  \`orbitra.html?verify\`; the line appears on the page
 
 Each ends with one line: "all N frames identical", or the first frame that differs. Check the
 files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.

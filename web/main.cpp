@@ -10,12 +10,16 @@
 #include <emscripten.h>
 
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "app/frameLoop.h"
 #include "app/intro.h"
+#include "base/assetFiles.h"
 #include "base/clock.h"
 #include "base/frameHash.h"
+#include "base/goldenList.h"
 #include "gfx/surface.h"
 
 namespace {
@@ -71,6 +75,42 @@ EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {
   allFramesHash = hashFrame(intro.display(), allFramesHash);
   if (pass == FramePass::quit) finish(0);
   return pass == FramePass::quit ? 0 : 1;
+}
+
+// Verify mode: the golden run described by the golden list packed with the data, compared
+// frame by frame as the test mode draws it. Begin answers the run's end tick, or -1 with the
+// reason as the verdict.
+GoldenCheck goldenCheck;
+std::string verdictText;
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_begin() {
+  std::ifstream in(assetFile(goldenListName), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string error;
+  if (!in || !goldenCheck.read(text.str(), error)) {
+    verdictText = "cannot read the golden list " + std::string(goldenListName) +
+                  (error.empty() ? "" : ": " + error);
+    return -1;
+  }
+  return static_cast<int>(goldenCheck.runEnd());
+}
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_jump_count() {
+  return static_cast<int>(goldenCheck.jumps().size());
+}
+EMSCRIPTEN_KEEPALIVE Uint32 orbitra_verify_jump(int index) {
+  return goldenCheck.jumps().at(static_cast<size_t>(index));
+}
+// The frame just drawn at `tick`, then (with all set) the hash over the whole run so far; false
+// from the first difference on.
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_frame(Uint32 tick) {
+  return goldenCheck.frame(tick, hashFrame(intro.display())) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_all_frames() {
+  return goldenCheck.allFrames(allFramesHash) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE const char* orbitra_verify_verdict() {
+  if (verdictText.empty()) verdictText = goldenCheck.verdict();
+  return verdictText.c_str();
 }
 
 // The last frame's hash, and the running hash over every test frame so far, as 16 hex digits.

@@ -94,10 +94,12 @@ async function openAndStart(address, on) {
   return { page, card };
 }
 
-async function goldenRun(address, where) {
+// With verify, the page also compares the run with the golden list packed in its data (?verify)
+// and must show that every frame is identical.
+async function goldenRun(address, where, verify = false) {
   const [end, every, ...jumps] = options.frames.split(/\s+/);
   const page = await openPage(`${address}?test&t0=0&end=${end}&every=${every}` +
-                              `&jumps=${jumps.join(',')}`);
+                              `&jumps=${jumps.join(',')}${verify ? '&verify' : ''}`);
   await check(`every frame hashes as the desktop draws it, and the canvas shows the screen, ${where}`,
     async () => {
       await waitFor(page, () => window.orbitra.test?.done, 900000, 'the test frames');
@@ -111,6 +113,9 @@ async function goldenRun(address, where) {
                         `browser "${test.lines[first]}"`);
       expect(test.canvasChecks >= 100 && test.canvasDifferences.length === 0, `canvas checks ` +
              `${test.canvasChecks}, differing ${JSON.stringify(test.canvasDifferences.slice(0, 5))}`);
+      const verdict = await page.evaluate(() => window.orbitra.verdict);
+      expect(!verify || verdict === `all ${test.compared} frames identical`, `?verify: ${verdict}`);
+      if (verify) await shot(page, 'verify');
       return `${test.compared} frames, ${expected.length} hash lines equal, ` +
              `${test.canvasChecks} canvas checks, ${(test.ms / 1000).toFixed(1)} s`;
     });
@@ -202,7 +207,7 @@ try {
   });
 
   await goldenRun(origin, 'served');
-  await goldenRun(fromDisk('orbitra.html'), 'single file opened as a file');
+  await goldenRun(fromDisk('orbitra.html'), 'single file opened as a file, verified', true);
 
   await check('the single file opened as a file shows its licences and plays', async () => {
     const single = await openPage(fromDisk('orbitra.html'));

@@ -14,7 +14,10 @@
 'use strict';
 (function () {
   const params = new URLSearchParams(location.search);
-  const testMode = params.has('test');
+  // ?verify draws the golden run as ?test does and compares it with the golden list packed
+  // with the data, showing one line: every frame identical, or the first that differs.
+  const verifyMode = params.has('verify');
+  const testMode = params.has('test') || verifyMode;
   const canvas = document.getElementById('screen');
   const context = canvas.getContext('2d', { willReadFrequently: testMode });
   const card = document.getElementById('card');
@@ -433,10 +436,36 @@
   // that the clock keeps stepping one frame per animation frame, so Escape can end the intro.
   function runTest() {
     const number = (name, fallback) => Number(params.get(name) ?? fallback);
-    const t0 = number('t0', 0);
-    const end = number('end', 180000);
+    let t0 = number('t0', 0);
+    let end = number('end', 180000);
     const every = number('every', 250);
-    const jumps = (params.get('jumps') || '').split(',').filter(Boolean).map(Number);
+    let jumps = (params.get('jumps') || '').split(',').filter(Boolean).map(Number);
+    let verifying = false;
+    if (verifyMode) {
+      end = Module._orbitra_verify_begin();
+      if (end < 0) {
+        showVerdict();
+        return;
+      }
+      t0 = 0;
+      jumps = [];
+      for (let i = 0; i < Module._orbitra_verify_jump_count(); i++) {
+        jumps.push(Module._orbitra_verify_jump(i));
+      }
+      verifying = true;
+    }
+    function showVerdict() {
+      state.verdict = Module.UTF8ToString(Module._orbitra_verify_verdict());
+      clearTimeout(noticeTimer);
+      notice.replaceChildren(Object.assign(document.createElement('span'),
+                                           { textContent: state.verdict }));
+    }
+    const verify = (ok) => {
+      if (verifying && !ok) {
+        verifying = false;
+        showVerdict();
+      }
+    };
     const test = (state.test = { done: false, lines: [], frames: 0, held: 0, canvasChecks: 0,
                                  canvasDifferences: [], ms: 0 });
     const started = performance.now();
@@ -471,6 +500,7 @@
       const until = performance.now() + 40;
       while (tick <= end && performance.now() < until) {
         if (!draw(tick)) return;
+        if (verifying) verify(Module._orbitra_verify_frame(tick));
         if (tick >= nextMark) {
           test.lines.push(tick + ' ' + hash());
           while (nextMark <= tick) nextMark += every;
@@ -482,13 +512,16 @@
         return;
       }
       test.lines.push('all ' + Module.UTF8ToString(Module._orbitra_all_frames_hash()));
+      if (verifying) verify(Module._orbitra_verify_all_frames());
       for (const at of jumps) {
         if (!draw(at)) return;
+        if (verifying) verify(Module._orbitra_verify_frame(at));
         test.lines.push(at + ' ' + hash());
         tick = at + 20;
       }
       test.ms = performance.now() - started;
       test.compared = test.frames;
+      if (verifying) showVerdict();
       test.done = true;
       requestAnimationFrame(idle);
     }
