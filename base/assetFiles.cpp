@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
+#include <cstdio>
 
 #include "base/system.h"
 
@@ -25,9 +25,17 @@ std::string dataRoot() {
   // a file the build writes beside the programs. It is never installed, and no program that
   // ships carries a path of the machine that built it.
   for (const std::string& folder : {beside, beside + "/.."}) {
-    std::ifstream file(folder + "/" ORBITRA_SOURCE_TREE_FILE);
-    std::string source;
-    if (std::getline(file, source) && isDirectory(source + "/res")) return source + "/";
+    // Read with the C library: a stream here would bring the whole stream library into the
+    // browser's download.
+    std::FILE* file = std::fopen((folder + "/" ORBITRA_SOURCE_TREE_FILE).c_str(), "r");
+    if (file == nullptr) continue;
+    char line[4096];
+    const bool read = std::fgets(line, sizeof line, file) != nullptr;
+    std::fclose(file);
+    if (!read) continue;
+    std::string source(line);
+    if (!source.empty() && source.back() == '\n') source.pop_back();
+    if (isDirectory(source + "/res")) return source + "/";
   }
   return "";
 }

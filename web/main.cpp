@@ -10,8 +10,7 @@
 #include <emscripten.h>
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 #include <string>
 
 #include "app/frameLoop.h"
@@ -83,11 +82,13 @@ EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {
 GoldenCheck goldenCheck;
 std::string verdictText;
 EMSCRIPTEN_KEEPALIVE int orbitra_verify_begin() {
-  std::ifstream in(assetFile(goldenListName), std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string error;
-  if (!in || !goldenCheck.read(text.str(), error)) {
+  std::string text, error;
+  if (std::FILE* in = std::fopen(assetFile(goldenListName).c_str(), "rb")) {
+    char block[4096];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, in)) > 0;) text.append(block, got);
+    std::fclose(in);
+  }
+  if (text.empty() || !goldenCheck.read(text, error)) {
     verdictText = "cannot read the golden list " + std::string(goldenListName) +
                   (error.empty() ? "" : ": " + error);
     return -1;
