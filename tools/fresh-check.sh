@@ -8,6 +8,9 @@
 # Usage (as root): tools/fresh-check.sh
 #   ORBITRA_FRESH_DIR   where the temporary system is made (default /var/tmp); removed after
 #   ORBITRA_FRESH_KEEP  yes: keeps the system (unmounted) for a look after the run
+#   ORBITRA_FRESH_RUN   the command run in the clone instead of .ci/run, such as
+#                       tools/release.sh for the time of a release on a fresh machine; a release
+#                       it makes is copied to <ORBITRA_FRESH_DIR>/orbitra-fresh-release
 # The whole output of the run is also kept in <ORBITRA_FRESH_DIR>/orbitra-fresh-check.log.
 set -uo pipefail
 exec 1>&2
@@ -131,10 +134,16 @@ rm "$sys/tmp/orbitra.bundle"
 phase "git and the clone"
 
 # --- The CI command -------------------------------------------------------------------------
-say "running .ci/run in the fresh system (its output also in $log)"
-in_chroot sh -c 'cd /root/orbitra && exec .ci/run' 2>&1 | tee "$log"
+run=${ORBITRA_FRESH_RUN:-.ci/run}
+say "running $run in the fresh system (its output also in $log)"
+in_chroot sh -c "cd /root/orbitra && exec $run" 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
-phase ".ci/run (status $status)"
+phase "$run (status $status)"
+if [ -d "$sys/root/orbitra/release" ]; then
+  rm -rf "$base_dir/orbitra-fresh-release"
+  cp -a "$sys/root/orbitra/release" "$base_dir/orbitra-fresh-release"
+  say "its release is in $base_dir/orbitra-fresh-release"
+fi
 summary
-[ "$status" -eq 0 ] || fail ".ci/run failed in the fresh system (status $status)"
+[ "$status" -eq 0 ] || fail "$run failed in the fresh system (status $status)"
 say "OK"
