@@ -1,5 +1,7 @@
 #include "encoder.h"
 
+#include <sys/stat.h>
+
 #include <sstream>
 
 namespace {
@@ -35,4 +37,28 @@ std::vector<std::string> encoderArguments(const EncoderSettings& settings) {
   appendWords(args, "-threads 4 -fflags +bitexact -flags:v +bitexact -flags:a +bitexact");
   args.push_back(settings.outputFile);
   return args;
+}
+
+bool Encoder::finish(std::string& error) {
+  if (!endProcess()) {
+    error = failure("ffmpeg failed");
+    return false;
+  }
+  // A clean exit alone does not prove the video was written.
+  struct stat info;
+  if (stat(output_.c_str(), &info) != 0 || info.st_size == 0) {
+    error = failure("ffmpeg ended without writing the video");
+    return false;
+  }
+  return true;
+}
+
+std::string Encoder::failure(const std::string& what) {
+  endProcess();
+  std::string text = messages();
+  // The last non-empty line is the one that names the cause.
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  const size_t lineStart = text.find_last_of('\n');
+  const std::string last = lineStart == std::string::npos ? text : text.substr(lineStart + 1);
+  return last.empty() ? what : what + ": " + last;
 }

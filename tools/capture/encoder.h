@@ -36,7 +36,12 @@ class Encoder {
   bool finish(std::string& error);
 
  private:
+  // ffmpeg's last message after `what`, once it has ended.
   std::string failure(const std::string& what);
+  // Per system: closes the input and waits for ffmpeg, if still running; true when it
+  // exited with status 0. And all it wrote to its standard error.
+  bool endProcess();
+  std::string messages();
   // The process, its input pipe and its standard error, kept in an unnamed file (a temporary
   // file deleted on closing, on Windows): encoderPosix.cpp and encoderWindows.cpp.
 #ifdef _WIN32

@@ -92,42 +92,23 @@ bool Encoder::write(const std::vector<uint8_t>& rgb, std::string& error) {
   return true;
 }
 
-bool Encoder::finish(std::string& error) {
-  close(input_);
+bool Encoder::endProcess() {
+  if (input_ >= 0) close(input_);
   input_ = -1;
+  if (child_ <= 0) return false;
   int status = 0;
   while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
   }
   child_ = -1;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    error = failure("ffmpeg failed");
-    return false;
-  }
-  // A clean exit alone does not prove the video was written.
-  struct stat info;
-  if (stat(output_.c_str(), &info) != 0 || info.st_size == 0) {
-    error = failure("ffmpeg ended without writing the video");
-    return false;
-  }
-  return true;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::string Encoder::failure(const std::string& what) {
-  if (child_ > 0) {
-    int status = 0;
-    waitpid(child_, &status, 0);
-    child_ = -1;
-  }
+std::string Encoder::messages() {
   std::string text;
-  if (messages_ >= 0) {
-    char buffer[4096];
-    lseek(messages_, 0, SEEK_SET);
-    ssize_t got;
-    while ((got = read(messages_, buffer, sizeof buffer)) > 0) text.append(buffer, got);
-  }
-  // The last non-empty line is the one that names the cause.
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  const size_t lineStart = text.find_last_of('\n');
-  const std::string last = lineStart == std::string::npos ? text : text.substr(lineStart + 1);
-  return last.empty() ? what : what + ": " + last;
+  if (messages_ < 0) return text;
+  char buffer[4096];
+  lseek(messages_, 0, SEEK_SET);
+  ssize_t got;
+  while ((got = read(messages_, buffer, sizeof buffer)) > 0) text.append(buffer, got);
+  return text;
 }

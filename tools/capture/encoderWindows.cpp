@@ -123,45 +123,26 @@ bool Encoder::write(const std::vector<uint8_t>& rgb, std::string& error) {
   return true;
 }
 
-bool Encoder::finish(std::string& error) {
-  CloseHandle(handle(input_));
+bool Encoder::endProcess() {
+  if (input_ != nullptr) CloseHandle(handle(input_));
   input_ = nullptr;
+  if (process_ == nullptr) return false;
   WaitForSingleObject(handle(process_), INFINITE);
   DWORD status = 1;
   GetExitCodeProcess(handle(process_), &status);
   CloseHandle(handle(process_));
   process_ = nullptr;
-  if (status != 0) {
-    error = failure("ffmpeg failed");
-    return false;
-  }
-  // A clean exit alone does not prove the video was written.
-  struct stat info;
-  if (stat(output_.c_str(), &info) != 0 || info.st_size == 0) {
-    error = failure("ffmpeg ended without writing the video");
-    return false;
-  }
-  return true;
+  return status == 0;
 }
 
-std::string Encoder::failure(const std::string& what) {
-  if (process_ != nullptr) {
-    WaitForSingleObject(handle(process_), INFINITE);
-    CloseHandle(handle(process_));
-    process_ = nullptr;
-  }
+std::string Encoder::messages() {
   std::string text;
-  if (messages_ != nullptr) {
-    char buffer[4096];
-    DWORD got = 0;
-    SetFilePointer(handle(messages_), 0, nullptr, FILE_BEGIN);
-    while (ReadFile(handle(messages_), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-      text.append(buffer, got);
-    }
+  if (messages_ == nullptr) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  SetFilePointer(handle(messages_), 0, nullptr, FILE_BEGIN);
+  while (ReadFile(handle(messages_), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    text.append(buffer, got);
   }
-  // The last non-empty line is the one that names the cause.
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  const size_t lineStart = text.find_last_of('\n');
-  const std::string last = lineStart == std::string::npos ? text : text.substr(lineStart + 1);
-  return last.empty() ? what : what + ": " + last;
+  return text;
 }
