@@ -207,13 +207,15 @@ windows_verify() {
 step check-windows-verify windows_verify
 step check-web tools/web.sh test
 video_check() {
-  local probe
-  probe=$(ffprobe -v error -show_entries stream=codec_name,width,height,duration \
-    -of csv=p=0 "$out/orbitra-$version-1080p.mp4") || return 1
-  echo "$probe"
-  # H.264 at 1920x1080 and 100 s, the sound 100 s long too (AAC ends within a frame of it).
-  grep -Eq '^h264,1920,1080,(99\.9|100\.0)' <<<"$probe" &&
-    grep -Eq '^aac,,,(99\.9|100\.0)' <<<"$probe" || return 1
+  local video sound mp4=$out/orbitra-$version-1080p.mp4
+  video=$(ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height,duration \
+    -of csv=p=0 "$mp4") &&
+    sound=$(ffprobe -v error -select_streams a -show_entries stream=codec_name,duration \
+      -of csv=p=0 "$mp4") || return 1
+  echo "$video" && echo "$sound"
+  # One H.264 picture at 1920x1080 for 100 s, and one sound as long (AAC ends within a frame).
+  grep -Eqx 'h264,1920,1080,(99\.9|100\.0)[0-9]*' <<<"$video" &&
+    grep -Eqx 'aac,(99\.9|100\.0)[0-9]*' <<<"$sound" || return 1
   # H.264 for the web is lossy: the lossless video of the same run must decode to exactly the
   # frames the capture tool writes as pictures.
   local tmp=build-release/video-check

@@ -46,7 +46,8 @@ build_site() {
   cmake --build --preset web -j2 >"$build_dir/build.log" 2>&1 ||
     { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
   node web/page/pack.mjs "$site" "$libs/licences"
-  # What a visitor transfers to watch it (the licence page and the single file are extra).
+  # What a visitor transfers to watch it (the licence page, the golden list for ?verify and the
+  # single file are extra).
   local raw=0 packed=0 file
   for file in index.html page.js orbitra.js orbitra.wasm orbitra.data audio-worklet.js; do
     raw=$((raw + $(stat -c %s "$site/$file")))

@@ -10,12 +10,10 @@
 #include <emscripten.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "app/frameLoop.h"
 #include "app/intro.h"
-#include "base/assetFiles.h"
 #include "base/clock.h"
 #include "base/frameHash.h"
 #include "base/goldenList.h"
@@ -76,21 +74,16 @@ EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {
   return pass == FramePass::quit ? 0 : 1;
 }
 
-// Verify mode: the golden run described by the golden list packed with the data, compared
-// frame by frame as the test mode draws it. Begin answers the run's end tick, or -1 with the
-// reason as the verdict.
+// Verify mode: the golden run described by the golden list (the page hands over its text),
+// compared frame by frame as the test mode draws it. Begin answers the run's end tick, or -1
+// with the reason as the verdict.
 GoldenCheck goldenCheck;
 std::string verdictText;
-EMSCRIPTEN_KEEPALIVE int orbitra_verify_begin() {
-  std::string text, error;
-  if (std::FILE* in = std::fopen(assetFile(goldenListName).c_str(), "rb")) {
-    char block[4096];
-    for (size_t got; (got = std::fread(block, 1, sizeof block, in)) > 0;) text.append(block, got);
-    std::fclose(in);
-  }
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_begin(const char* list, int length) {
+  const std::string text(list, static_cast<size_t>(length > 0 ? length : 0));
+  std::string error;
   if (text.empty() || !goldenCheck.read(text, error)) {
-    verdictText = "cannot read the golden list " + std::string(goldenListName) +
-                  (error.empty() ? "" : ": " + error);
+    verdictText = "cannot read the golden list" + (error.empty() ? "" : ": " + error);
     return -1;
   }
   return static_cast<int>(goldenCheck.runEnd());

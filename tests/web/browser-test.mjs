@@ -94,7 +94,7 @@ async function openAndStart(address, on) {
   return { page, card };
 }
 
-// With verify, the page also compares the run with the golden list packed in its data (?verify)
+// With verify, the page also compares the run with the golden list it loads for ?verify
 // and must show that every frame is identical.
 async function goldenRun(address, where, verify = false) {
   const [end, every, ...jumps] = options.frames.split(/\s+/);
@@ -102,7 +102,11 @@ async function goldenRun(address, where, verify = false) {
                               `&jumps=${jumps.join(',')}${verify ? '&verify' : ''}`);
   await check(`every frame hashes as the desktop draws it, and the canvas shows the screen, ${where}`,
     async () => {
-      await waitFor(page, () => window.orbitra.test?.done, 900000, 'the test frames');
+      // A page that failed ends the wait at once, not after the run's allowance.
+      await waitFor(page, () => window.orbitra.test?.done || window.orbitra.phase === 'failed',
+                    900000, 'the test frames');
+      const failure = await page.evaluate(() => window.orbitra.failure);
+      expect(failure === null, `the page failed: ${failure}`);
       const test = await page.evaluate(() => window.orbitra.test);
       const expected = fs.readFileSync(options.expected, 'utf8').trim().split('\n');
       expect(test.held === 0, `the limiter held ${test.held} frames under the scripted clock`);
@@ -206,7 +210,7 @@ try {
            `after the click`;
   });
 
-  await goldenRun(origin, 'served');
+  await goldenRun(origin, 'served, verified', true);
   await goldenRun(fromDisk('orbitra.html'), 'single file opened as a file, verified', true);
 
   await check('the single file opened as a file shows its licences and plays', async () => {

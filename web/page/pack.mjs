@@ -120,7 +120,7 @@ replace('<link rel="preload" href="orbitra.js" as="script">\n', '');
 replace('href="licences.html"', 'href="#licences"');
 replace('<script src="page.js"></script>', [
   licenceSection('#'),
-  carriedBytes('orbitra.wasm'), carriedBytes('orbitra.data'),
+  carriedBytes('orbitra.wasm'), carriedBytes('orbitra.data'), carriedBytes('golden-frames.txt'),
   carriedText('orbitra.js'), carriedText('audio-worklet.js'),
   `<script>\n${scriptText('page.js')}</script>`,
 ].join('\n'));

@@ -14,8 +14,8 @@
 'use strict';
 (function () {
   const params = new URLSearchParams(location.search);
-  // ?verify draws the golden run as ?test does and compares it with the golden list packed
-  // with the data, showing one line: every frame identical, or the first that differs.
+  // ?verify draws the golden run as ?test does and compares it with the golden list (loaded
+  // for it alone), showing one line: every frame identical, or the first that differs.
   const verifyMode = params.has('verify');
   const testMode = params.has('test') || verifyMode;
   const canvas = document.getElementById('screen');
@@ -305,6 +305,8 @@
   }
 
   let lastError = '';
+  // The golden list's bytes, for ?verify only.
+  let goldenList = null;
   function ended(status) {
     state.status = status;
     stopAudio();
@@ -393,8 +395,10 @@
       fail('This browser cannot run the intro: it has no WebAssembly.');
       return;
     }
-    const [wasmBinary, data] = await Promise.all([loadBytes('orbitra.wasm'),
-                                                  loadBytes('orbitra.data'), loadWorklet()]);
+    const [wasmBinary, data, golden] = await Promise.all([
+      loadBytes('orbitra.wasm'), loadBytes('orbitra.data'),
+      verifyMode ? loadBytes('golden-frames.txt') : null, loadWorklet()]);
+    goldenList = golden ? new Uint8Array(golden) : null;
     window.Module = {
       canvas,
       noInitialRun: true,
@@ -442,7 +446,10 @@
     let jumps = (params.get('jumps') || '').split(',').filter(Boolean).map(Number);
     let verifying = false;
     if (verifyMode) {
-      end = Module._orbitra_verify_begin();
+      const pointer = Module._malloc(goldenList.length);
+      Module.HEAPU8.set(goldenList, pointer);
+      end = Module._orbitra_verify_begin(pointer, goldenList.length);
+      Module._free(pointer);
       if (end < 0) {
         showVerdict();
         return;
