@@ -63,7 +63,7 @@ fi
 # What the steps before each script's own installs need, on a machine that has never built it.
 # shellcheck source=lib/packages.sh
 . tools/lib/packages.sh
-{ tools/install-deps.sh test && need_packages debootstrap; } >&2 ||
+{ tools/install-deps.sh test && need_packages debootstrap zip unzip; } >&2 ||
   { say "cannot install the packages a release needs"; exit 1; }
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8

@@ -5,7 +5,7 @@
 // compiled (web/deps/build-libs.sh gathers them); the versions come from deps/debian-sources.txt.
 import fs from 'node:fs';
 import path from 'node:path';
-import zlib from 'node:zlib';
+import { createHash } from 'node:crypto';
 import { execFileSync } from 'node:child_process';
 import { fileURLToPath } from 'node:url';
 
@@ -106,10 +106,25 @@ function scriptText(name) {
 const carriedText = (name) =>
   `<script type="text/plain" data-file="${name}">${scriptText(name)}</script>`;
 function carriedBytes(name) {
-  const packed = zlib.gzipSync(fs.readFileSync(path.join(site, name)), { level: 9 });
+  // Debian's gzip, not node's zlib: node builds differ in their compressed bytes, and the
+  // single file must be the same wherever it is made.
+  const packed = execFileSync('gzip', ['-9', '-n', '-c', path.join(site, name)], {
+    maxBuffer: 1 << 28 });
   return `<script type="application/gzip-base64" data-file="${name}">` +
          `${packed.toString('base64')}</script>`;
 }
+
+// Emscripten's packager gives the data a random id, which only its browser-side cache (not
+// used here) reads: one made from the data itself makes the glue the same from every build.
+const glueFile = path.join(site, 'orbitra.js');
+const dataHash = createHash('sha256').update(fs.readFileSync(path.join(site, 'orbitra.data')))
+  .digest('hex');
+const dataId = dataHash.slice(0, 32)
+  .replace(/^(.{8})(.{4})(.{4})(.{4})(.{12})$/, '$1-$2-$3-$4-$5');
+const glue = read(glueFile);
+const ids = glue.match(/"package_uuid":"[0-9a-f-]{36}"/g) || [];
+if (ids.length !== 1) throw new Error(`orbitra.js has ${ids.length} data ids, not one`);
+fs.writeFileSync(glueFile, glue.replace(ids[0], `"package_uuid":"${dataId}"`));
 
 let page = read(path.join(site, 'index.html'));
 const replace = (from, to) => {
