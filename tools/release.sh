@@ -46,7 +46,7 @@ if [ "${1:-}" = --twice ]; then
       cmp -s "$file" "$second/$name" && continue
       say "$name differs: $work/$name.diffoscope.txt"
       diffoscope --text "$work/$name.diffoscope.txt" "$file" "$second/$name" >/dev/null 2>&1
-      head -n 40 "$work/$name.diffoscope.txt" >&2
+      head -n 40 "$work/$name.diffoscope.txt" | cut -c1-200 >&2
     done
   fi
   say "both runs and their logs are in $work"

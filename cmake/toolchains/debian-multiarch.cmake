@@ -10,6 +10,10 @@ set(CMAKE_CXX_COMPILER ${ORBITRA_TRIPLET}-g++)
 # toolchain's loader paired with the multiarch C library hangs in the first thread creation,
 # while the multiarch loader found at its usual path works.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${ORBITRA_QEMU})
+# No run path into the unpacked packages below: the target's run-time libraries are installed
+# where its loader looks, and that path, cleared but not shortened on install, would make the
+# packaged programs differ with the folder they were built in.
+set(CMAKE_SKIP_BUILD_RPATH ON)
 
 # The target's SDL development packages cannot be installed beside the build machine's own
 # (apt would remove those), so tools/cross.sh unpacks them into a folder of the build, and
