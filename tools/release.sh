@@ -191,6 +191,11 @@ step notes notes
 # The amd64 package from this build in a fresh Debian system; the ARM ones were installed by
 # tools/cross.sh above.
 step check-deb-amd64 tools/package-check.sh build-release
+# Debian's own checker on the three packages: no error and no warning.
+lintian_debs() {
+  lintian --fail-on error,warning "$out"/orbitra_"$version"_{amd64,arm64,armhf}.deb
+}
+step lintian lintian_debs
 step check-windows tools/windows.sh test
 # The zip as a person unpacks it, in a Wine prefix made for it: its own --verify.
 windows_verify() {
