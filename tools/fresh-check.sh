@@ -56,9 +56,12 @@ mounts_under() {
 }
 cleanup() {
   local pid mount
-  # Whatever the run left running inside (a virtual X server, an emulated program), by id.
+  # Whatever the run left running inside (a virtual X server, an emulated program, a chroot of
+  # its own), by id.
   for pid in /proc/[0-9]*; do
-    [ "$(readlink "$pid/root" 2>/dev/null)" = "$sys" ] && kill -9 "${pid#/proc/}" 2>/dev/null
+    case "$(readlink "$pid/root" 2>/dev/null)" in
+      "$sys" | "$sys"/*) kill -9 "${pid#/proc/}" 2>/dev/null ;;
+    esac
   done
   sleep 1
   restore_binfmt
