@@ -66,7 +66,6 @@ endfunction()
 
 set(orbitra_months January February March April May June July August September October
   November December)
-set(orbitra_days Sun Mon Tue Wed Thu Fri Sat)
 math(EXPR orbitra_last "${orbitra_entries} - 1")
 set(ORBITRA_RELEASE_MONTH "")
 set(orbitra_debian "")
@@ -76,26 +75,14 @@ foreach(n RANGE ${orbitra_last})
   list(GET orbitra_date_${n} 1 month)
   list(GET orbitra_date_${n} 2 day)
   string(REGEX REPLACE "^0" "" month_number ${month})
-  string(REGEX REPLACE "^0" "" day_number ${day})
   math(EXPR month_index "${month_number} - 1")
   list(GET orbitra_months ${month_index} month_name)
   if(n EQUAL 0 OR orbitra_version_${n} STREQUAL PROJECT_VERSION)
     set(ORBITRA_RELEASE_MONTH "${month_name} ${year}")
   endif()
-  # The day of the week: days since 1970-01-01 (a Thursday), counted in 400-year eras from
-  # March so that the leap day comes last.
-  set(y ${year})
-  if(month_number LESS_EQUAL 2)
-    math(EXPR y "${year} - 1")
-  endif()
-  math(EXPR era "${y} / 400")
-  math(EXPR year_of_era "${y} - ${era} * 400")
-  math(EXPR shifted_month "(${month_number} + 9) % 12")
-  math(EXPR day_of_year "(153 * ${shifted_month} + 2) / 5 + ${day_number} - 1")
-  math(EXPR day_of_era "${year_of_era} * 365 + ${year_of_era} / 4 - ${year_of_era} / 100 + ${day_of_year}")
-  math(EXPR weekday "(${era} * 146097 + ${day_of_era} - 719468 + 4) % 7")
-  list(GET orbitra_days ${weekday} weekday_name)
-  string(SUBSTRING ${month_name} 0 3 month_short)
+  # The Debian changelog's date line, day of the week included.
+  execute_process(COMMAND date -u -R -d "${year}-${month}-${day}" OUTPUT_VARIABLE stamp
+    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
   string(APPEND orbitra_debian "orbitra (${orbitra_version_${n}}) unstable; urgency=medium\n\n")
   string(APPEND ORBITRA_METAINFO_RELEASES
@@ -111,7 +98,7 @@ foreach(n RANGE ${orbitra_last})
     string(APPEND ORBITRA_METAINFO_RELEASES "          <li>${item}</li>\n")
   endforeach()
   string(APPEND orbitra_debian
-    "\n -- ${ORBITRA_MAINTAINER}  ${weekday_name}, ${day} ${month_short} ${year} 00:00:00 +0000\n")
+    "\n -- ${ORBITRA_MAINTAINER}  ${stamp}\n")
   if(n LESS orbitra_last)
     string(APPEND orbitra_debian "\n")
   endif()
