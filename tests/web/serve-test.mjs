@@ -6,7 +6,9 @@ import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
+import { spawnSync } from 'node:child_process';
 import zlib from 'node:zlib';
+import { fileURLToPath } from 'node:url';
 import { startServer } from '../../web/serve.mjs';
 
 const top = fs.mkdtempSync(path.join(os.tmpdir(), 'orbitra-serve-'));
@@ -15,6 +17,10 @@ fs.mkdirSync(path.join(top, 'site'));
 fs.mkdirSync(path.join(top, 'site-private'));
 fs.writeFileSync(path.join(top, 'site', 'index.html'), page);
 fs.writeFileSync(path.join(top, 'site-private', 'secret.txt'), 'secret');
+// Links out of the folder, and one that stays inside it.
+fs.symlinkSync(path.join(top, 'site-private'), path.join(top, 'site', 'private'));
+fs.symlinkSync(path.join(top, 'site-private', 'secret.txt'), path.join(top, 'site', 'secret.txt'));
+fs.symlinkSync('index.html', path.join(top, 'site', 'again.html'));
 const server = await startServer(path.join(top, 'site'));
 after(() => server.close() && fs.rmSync(top, { recursive: true }));
 
@@ -36,9 +42,20 @@ test('malformed requests get 400 and leave the server up', { timeout: 10000 }, a
 });
 
 test('nothing outside the site folder, not even a sibling with the same prefix', async () => {
-  for (const target of ['/..%2fsite-private%2fsecret.txt', '/../site-private/secret.txt']) {
+  for (const target of ['/..%2fsite-private%2fsecret.txt', '/../site-private/secret.txt',
+                        '/private/secret.txt', '/secret.txt']) {
     const answer = await send('GET', target);
     assert.ok(answer.statusCode >= 400 && !answer.body.includes('secret'), target);
+  }
+  assert.equal((await send('GET', '/again.html')).body.toString(), page);
+});
+
+test('bad arguments and a port in use end in one line', () => {
+  const serve = fileURLToPath(new URL('../../web/serve.mjs', import.meta.url));
+  for (const args of [[], [path.join(top, 'site'), 'eighty'],
+                      [path.join(top, 'site'), String(server.address().port)]]) {
+    const { status, stderr } = spawnSync(process.execPath, [serve, ...args], { encoding: 'utf8' });
+    assert.ok(status > 0 && /^serve: [^\n]+\n$/.test(stderr), `${args}: ${status} ${stderr}`);
   }
 });
 
