@@ -29,6 +29,9 @@ bool Intro::start(Uint32 videoFlags) {
   SDL_Surface* display = getScreen();
   music_ = loadMusic(assets::music);
   scene_ = std::make_unique<IntroScene>();
+  scene_->resetEffects();
+  frameCount = 0;
+  meanFps = 0;
   if (Mix_PlayMusic(music_, -1) == -1) {
     // Say why the run ends instead of leaving the user with a silent status 1, and give the
     // music back: nothing will play it.

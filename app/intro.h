@@ -23,7 +23,8 @@ bool startIntroPlatform(Uint32 videoFlags);
 
 // The intro from start-up to end, as the program and the browser run it; the frame loop
 // between start and end is the caller's. One per process: the platform and the effects' state
-// are global.
+// are global. Started again after its end (the browser's end card), the effects and the frame
+// count begin as at program start; the clock is the caller's to start again.
 class Intro {
  public:
   Intro();

@@ -5,7 +5,8 @@
 #   tools/web.sh serve [port] builds, then serves the site on http://127.0.0.1:<port>/ (8080)
 #   tools/web.sh test         builds, checks the development server, then checks the served
 #                             site and the single-file page in headless Chromium and Firefox
-#                             against the desktop frame tool, frame for frame
+#                             and in WebKit on a private X server against the desktop frame
+#                             tool, frame for frame, and its soundtrack
 # The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
 # packages pinned in deps/debian-sources.txt, built with Emscripten) are cached outside the work
 # tree (in $ORBITRA_WEB_CACHE when set), keyed by those versions and the build's own files,
@@ -19,7 +20,9 @@ root=$PWD
 NATIVE_HASHES=${NATIVE_HASHES:-"build/orbitra-capture --hashes"}
 # The golden frames: every frame 20 ms apart over three minutes, and frames past the clock's wraps.
 read -r -a FRAME_ARGS <tests/golden/arguments.txt
-PUPPETEER=puppeteer-core@24.43.1
+# The browser test's drivers, from npm: puppeteer for Chromium and Firefox, a WebDriver client
+# for WebKit (Debian's WebKitWebDriver).
+DRIVERS=(puppeteer-core@24.43.1 selenium-webdriver@4.38.0)
 
 build_dir=$root/build-web
 site=$build_dir/site
@@ -49,7 +52,8 @@ build_site() {
   # What a visitor transfers to watch it (the licence page, the golden list for ?verify and the
   # single file are extra).
   local raw=0 packed=0 file
-  for file in index.html page.js orbitra.js orbitra.wasm orbitra.data audio-worklet.js; do
+  for file in index.html card.js sound.js verify.js page.js orbitra.js orbitra.wasm orbitra.data \
+    audio-worklet.js; do
     raw=$((raw + $(stat -c %s "$site/$file")))
     packed=$((packed + $(gzip -9c "$site/$file" | wc -c)))
   done
@@ -65,6 +69,11 @@ native_hashes() {
   [ -f build/CMakeCache.txt ] || cmake --preset plain >/dev/null
   cmake --build build -j2 --target "$(basename "$tool")" >/dev/null
   $NATIVE_HASHES "${FRAME_ARGS[@]}"
+}
+
+# The first 30 seconds of the desktop's soundtrack, which the page's sound must equal.
+native_sound() {
+  ${NATIVE_HASHES%% *} --quiet --seconds 30 --wav "$1"
 }
 
 # Firefox plays sound only through a sound server: a private PulseAudio with a null sink (no
@@ -91,26 +100,34 @@ start_sound_sink() {
 
 run_test() {
   build_site
-  need_packages chromium firefox-esr pulseaudio
+  need_packages chromium firefox-esr webkit2gtk-driver pulseaudio xvfb xauth
   command -v npm >/dev/null || need_packages npm
-  if [ ! -f "$cache/node/node_modules/puppeteer-core/package.json" ]; then
-    say "installing $PUPPETEER"
-    mkdir -p "$cache/node"
+  # Keyed by the versions, so that a new pin installs afresh.
+  local modules
+  modules=$cache/node-$(echo "${DRIVERS[*]}" | sha256sum | cut -c1-16)
+  if [ ! -f "$modules/node_modules/.complete" ]; then
+    say "installing ${DRIVERS[*]}"
+    mkdir -p "$modules"
     # The browsers are Debian's: puppeteer must not fetch its own.
-    PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix "$cache/node" --no-audit --no-fund \
-      --loglevel=error "$PUPPETEER" >&2
+    PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix "$modules" --no-audit --no-fund \
+      --loglevel=error "${DRIVERS[@]}" >&2
+    touch "$modules/node_modules/.complete"
   fi
   say "checking the development server"
   node --test --test-reporter=dot tests/web/serve-test.mjs >&2
-  local expected=$build_dir/native-hashes.txt
+  local expected=$build_dir/native-hashes.txt sound=$build_dir/native-sound.wav
   native_hashes >"$expected"
+  native_sound "$sound"
   start_sound_sink
-  # Both browsers at once: each test spends most of its time on one core.
-  local browser pids=() status=0
-  for browser in chromium firefox; do
-    ORBITRA_WEB_MODULES=$cache/node/node_modules node tests/web/browser-test.mjs \
-      --browser "$browser" --site "$site" --expected "$expected" --frames "${FRAME_ARGS[*]}" \
-      --out "$build_dir" &
+  # All browsers at once: each test spends most of its time on one core. WebKit has no headless
+  # mode: it draws on a private X server.
+  local browser pids=() status=0 display
+  for browser in chromium firefox webkit; do
+    display=()
+    [ "$browser" = webkit ] && display=(xvfb-run -a -s "-screen 0 2560x1440x24")
+    ORBITRA_WEB_MODULES=$modules/node_modules "${display[@]}" node tests/web/browser-test.mjs \
+      --browser "$browser" --site "$site" --expected "$expected" --sound "$sound" \
+      --frames "${FRAME_ARGS[*]}" --out "$build_dir" &
     pids+=($!)
   done
   for pid in "${pids[@]}"; do

@@ -29,6 +29,13 @@ Uint32 scriptedTicks() {
   return scriptedTick;
 }
 
+// The library's clock starts once per process; a run after the first counts from its own start.
+int runs = 0;
+Uint32 runStart = 0;
+Uint32 runTicks() {
+  return SDL_GetTicks() - runStart;
+}
+
 EM_JS(int, page_wants_test_mode, (void), { return Module.orbitraTestMode ? 1 : 0; });
 EM_JS(void, page_intro_ended, (int status), { Module.orbitraEnded(status); });
 
@@ -58,6 +65,11 @@ void animationFrame() {
 }  // namespace
 
 extern "C" {
+// The clock the intro reads, in ms since its run started.
+EMSCRIPTEN_KEEPALIVE Uint32 orbitra_ticks() {
+  return ticks();
+}
+
 // The window caption, which the page shows on its title card.
 EMSCRIPTEN_KEEPALIVE const char* orbitra_caption() {
   return introCaption;
@@ -135,7 +147,12 @@ EMSCRIPTEN_KEEPALIVE int orbitra_canvas_differences(const Uint8* rgba) {
 
 int main() {
   const bool testMode = page_wants_test_mode() != 0;
-  if (testMode) setTickSource(scriptedTicks);
+  if (testMode) {
+    setTickSource(scriptedTicks);
+  } else if (runs++ > 0) {
+    runStart = SDL_GetTicks();
+    setTickSource(runTicks);
+  }
   if (!intro.start(windowedVideoFlags)) {
     finish(1);
     return 1;

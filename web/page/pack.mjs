@@ -67,7 +67,8 @@ function licenceSection(back) {
             read(file));
     }
   }
-  return `<section id="licences">
+  // Focusable, so that the keyboard scrolls it once open.
+  return `<section id="licences" tabindex="-1">
 <p><a href="${back}">Back to the intro</a></p>
 <h1>Licences</h1>
 <p>The program on this page is built with Emscripten from Orbitra's own code, its scroll font
@@ -133,10 +134,12 @@ const replace = (from, to) => {
 };
 replace('<link rel="preload" href="orbitra.js" as="script">\n', '');
 replace('href="licences.html"', 'href="#licences"');
-replace('<script src="page.js"></script>', [
+const pageScripts = ['card.js', 'sound.js', 'verify.js', 'page.js'];
+replace(pageScripts.map((name) => `<script src="${name}"></script>`).join('\n'), [
   licenceSection('#'),
-  carriedBytes('orbitra.wasm'), carriedBytes('orbitra.data'), carriedBytes('golden-frames.txt'),
+  carriedBytes('orbitra.wasm'), carriedBytes('orbitra.data'),
+  ...['frames', 'sound', 'sums'].map((name) => carriedBytes(`golden/${name}.txt`)),
   carriedText('orbitra.js'), carriedText('audio-worklet.js'),
-  `<script>\n${scriptText('page.js')}</script>`,
+  ...pageScripts.map((name) => `<script>\n${scriptText(name)}</script>`),
 ].join('\n'));
 fs.writeFileSync(path.join(site, 'orbitra.html'), page);
