@@ -45,7 +45,7 @@
     message.textContent = text;
   }
 
-  // Chromium keeps a page opened from a file from loading its neighbours.
+  // Chromium and WebKit keep a page opened from a file from loading its neighbours.
   const fromDisk = 'This page cannot load the intro when opened from a file: the browser forbids ' +
                    'it. Serve the folder with a web server, or open orbitra.html, the ' +
                    'single-file page, instead.';
@@ -93,9 +93,6 @@
   });
 
   const reading = () => licences !== null && location.hash === '#licences';
-  // The licences take the keyboard while open, and give it back to the card when closed, where
-  // Enter starts the intro.
-  addEventListener('hashchange', () => (reading() ? licences : card).focus());
 
   // A card that starts the intro: the title card, and the end card to watch it again.
   const startsOnCard = () => state.phase === 'ready' || state.phase === 'ended';
