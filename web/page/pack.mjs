@@ -135,7 +135,7 @@ replace('<link rel="preload" href="orbitra.js" as="script">\n', '');
 replace('href="licences.html"', 'href="#licences"');
 replace('<script src="page.js"></script>', [
   licenceSection('#'),
-  carriedBytes('orbitra.wasm'), carriedBytes('orbitra.data'), carriedBytes('golden-frames.txt'),
+  carriedBytes('orbitra.wasm'), carriedBytes('orbitra.data'), ...['frames', 'sound', 'sums'].map((list) => carriedBytes(`golden/${list}.txt`)),
   carriedText('orbitra.js'), carriedText('audio-worklet.js'),
   `<script>\n${scriptText('page.js')}</script>`,
 ].join('\n'));

@@ -306,7 +306,9 @@
 
   let lastError = '';
   // The golden list's bytes, for ?verify only.
-  let goldenList = null;
+  // The golden lists, fetched only for ?verify and written where the program reads them.
+  const goldenNames = ['golden/frames.txt', 'golden/sound.txt', 'golden/sums.txt'];
+  let goldenLists = null;
   function ended(status) {
     state.status = status;
     stopAudio();
@@ -397,8 +399,8 @@
     }
     const [wasmBinary, data, golden] = await Promise.all([
       loadBytes('orbitra.wasm'), loadBytes('orbitra.data'),
-      verifyMode ? loadBytes('golden-frames.txt') : null, loadWorklet()]);
-    goldenList = golden ? new Uint8Array(golden) : null;
+      verifyMode ? Promise.all(goldenNames.map((name) => loadBytes(name))) : null, loadWorklet()]);
+    goldenLists = golden ? golden.map((bytes) => new Uint8Array(bytes)) : null;
     window.Module = {
       canvas,
       noInitialRun: true,
@@ -446,10 +448,13 @@
     let jumps = (params.get('jumps') || '').split(',').filter(Boolean).map(Number);
     let verifying = false;
     if (verifyMode) {
-      const pointer = Module._malloc(goldenList.length);
-      Module.HEAPU8.set(goldenList, pointer);
-      end = Module._orbitra_verify_begin(pointer, goldenList.length);
-      Module._free(pointer);
+      Module.FS.mkdirTree('res/golden');
+      goldenNames.forEach((name, i) => Module.FS.writeFile('res/' + name, goldenLists[i]));
+      end = Module._orbitra_verify_begin();
+      // The soundtrack first, pulled as the output pulls it, then the frames.
+      for (let second = 0; end >= 0 && second < Module._orbitra_verify_sound_seconds(); second++) {
+        if (!Module._orbitra_verify_sound_second()) end = -1;
+      }
       if (end < 0) {
         showVerdict();
         return;
@@ -479,6 +484,7 @@
     const hash = () => Module.UTF8ToString(Module._orbitra_frame_hash());
     let tick = t0;
     let nextMark = 0;
+    test.lines.push(['frames', end, every, ...jumps].join(' '));
 
     // False once the intro has ended. A frame the limiter holds is not drawn, so not counted
     // (under this clock it never holds one; the desktop tools have no limiter at all).
