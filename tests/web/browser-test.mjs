@@ -94,8 +94,9 @@ async function openAndStart(address, on) {
   return { page, card };
 }
 
-// With verify, the page also compares the run with the golden list it loads for ?verify
-// and must show that every frame is identical.
+// With verify, the page also checks its files against the golden sums, pulls the soundtrack as
+// its output would and compares it with the golden sound list, then the run with the golden
+// frame list, and must show that everything is identical.
 async function goldenRun(address, where, verify = false) {
   const [end, every, ...jumps] = options.frames.split(/\s+/);
   const page = await openPage(`${address}?test&t0=0&end=${end}&every=${every}` +
@@ -118,7 +119,8 @@ async function goldenRun(address, where, verify = false) {
       expect(test.canvasChecks >= 100 && test.canvasDifferences.length === 0, `canvas checks ` +
              `${test.canvasChecks}, differing ${JSON.stringify(test.canvasDifferences.slice(0, 5))}`);
       const verdict = await page.evaluate(() => window.orbitra.verdict);
-      expect(!verify || verdict === `all ${test.compared} frames identical`, `?verify: ${verdict}`);
+      expect(!verify || verdict === `all ${test.compared} frames and 180 s of sound identical, ` +
+                                    '8 files intact', `?verify: ${verdict}`);
       if (verify) await shot(page, 'verify');
       return `${test.compared} frames, ${expected.length} hash lines equal, ` +
              `${test.canvasChecks} canvas checks, ${(test.ms / 1000).toFixed(1)} s`;
