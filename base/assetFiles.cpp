@@ -1,6 +1,7 @@
 #include "base/assetFiles.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -44,4 +45,13 @@ std::string dataRoot() {
 std::string assetFile(const char* name) {
   if (isAbsolutePath(name)) return name;
   return dataRoot() + name;
+}
+
+std::string assetFolderNote() {
+  if (!isDirectory("res")) return "";
+  const std::string beside = programDirectory();
+  if (beside.empty() || !isDirectory(beside + "/" ORBITRA_INSTALLED_DATA_DIR "/res")) return "";
+  char folder[4096];
+  if (getcwd(folder, sizeof folder) == nullptr) return "";
+  return std::string(" (read from ") + folder + (folder[1] == '\0' ? "" : "/") + "res)";
 }

@@ -8,3 +8,8 @@
 // (<prefix>/share/games/orbitra for <prefix>/lib/games/orbitra/orbitra), else, for a program in
 // its build tree, the source tree it was built from. Messages keep naming the file as given.
 std::string assetFile(const char* name);
+
+// For a failure line: where an installed program read its files when it took them from a res/
+// folder in the working directory (" (read from <folder>/res)"), so that a user can tell why it
+// did not read its own; "" otherwise.
+std::string assetFolderNote();

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-// The frame hash the golden list (tests/golden/frames.txt) holds, and the one every frame tool
+// The frame hash the golden list (res/golden/frames.txt) holds, and the one every frame tool
 // compares: 64-bit FNV-1a over the visible bytes of each row, top row first, as they lie in
 // memory (the display's 16-bit values, little-endian on every machine built for). The bytes a row's
 // pitch adds past its visible width never count, so a picture hashes alike on every surface that

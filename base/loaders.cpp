@@ -10,7 +10,7 @@
 
 namespace {
 [[noreturn]] void fatalReport(const char* text, const char* file) {
-  printError((std::string(text) + file).c_str());
+  printError((std::string(text) + file + assetFolderNote()).c_str());
   endRun(1);
 }
 

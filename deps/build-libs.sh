@@ -26,12 +26,18 @@ trap 'rm -rf "$work" "$staging"' EXIT
 say "fetching the pinned source packages"
 fetch_sources "$work/src" libsdl1.2 sdl-mixer1.2 libmikmod freetype libpng1.6 zlib
 dir() { find "$work/src" -maxdepth 1 -type d -name "$1-*" | head -n1; }
-# The platform's changes to the library sources, kept as patches beside its configuration.
-for patch in "$here/config/$platform"/*.patch; do
-  [ -f "$patch" ] || continue
-  patch -d "$(dir libsdl1.2)" -p1 --quiet <"$patch" ||
-    { say "$(basename "$patch") does not apply"; exit 1; }
-done
+# Changes to the library sources, kept as patches beside the configuration: the platform's to
+# SDL, and the module player's for every platform.
+apply_patches() {  # folder of patches, source package
+  local patch
+  for patch in "$1"/*.patch; do
+    [ -f "$patch" ] || continue
+    patch -d "$(dir "$2")" -p1 --quiet <"$patch" ||
+      { say "$(basename "$patch") does not apply"; exit 1; }
+  done
+}
+apply_patches "$here/config/$platform" libsdl1.2
+apply_patches "$here/config/mikmod" libmikmod
 
 say "building zlib, libpng, libmikmod, SDL and SDL_mixer"
 "${configure[@]}" -S "$here" -B "$work/deps-build" -DCMAKE_BUILD_TYPE=Release \

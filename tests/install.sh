@@ -122,8 +122,18 @@ done
 
 # Both programs read the installed files, never the source tree they were built from: the
 # capture tool's first frame is the golden one, and with an installed file gone each fails.
-[ "$("$prefix/games/orbitra-capture" --hashes 0 20 | head -1)" = "$(head -1 "$root/tests/golden/frames.txt")" ] ||
+[ "$("$prefix/games/orbitra-capture" --hashes 0 20 | sed -n 2p)" = "$(sed -n 2p "$root/res/golden/frames.txt")" ] ||
   fail "the installed capture tool draws another first frame"
+# The installed copy checks itself from anywhere, with the golden lists installed beside its
+# files; a res/ folder in the working folder is read instead, and its failure says so.
+verdict=$(cd / && "$prefix/games/orbitra-capture" --verify 2>&1) ||
+  fail "--verify of the installed copy from /: $verdict"
+[ "$verdict" = "orbitra-capture: all 9004 frames and 180 s of sound identical, 8 files intact" ] ||
+  fail "--verify of the installed copy from /: $verdict"
+mkdir -p "$work/own/res"
+(cd "$work/own" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra") 2>"$work/stderr"
+[ "$(cat "$work/stderr")" = "Music load error! File: res/zak.dat (read from $work/own/res)" ] ||
+  fail "with a res/ of its own in the working folder: $(cat "$work/stderr")"
 rm "$prefix/share/games/orbitra/res/back.dat"
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra" 2>"$work/stderr"
 [ "$(cat "$work/stderr")" = "Image load error!  File: res/back.dat" ] || fail "without its back.dat: $(cat "$work/stderr")"
@@ -132,4 +142,4 @@ SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra" 2
 echo "installed into a prefix with a blank; entry, metainfo, icons and manual pages valid;" \
   "started from / by the menu's command on ${sdl##*/}, $colours colours shown, Escape ended" \
   "with status 0; a failed start the same through the launcher; both programs read the" \
-  "installed files"
+  "installed files, and --verify passed from /"

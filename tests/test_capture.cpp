@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/frameHash.h"
+#include "base/goldenList.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"
 
@@ -151,8 +152,9 @@ std::string displayHash(const Rgb& image) {
 
 std::map<uint32_t, std::string> goldenHashes() {
   std::map<uint32_t, std::string> hashes;
-  std::ifstream in(std::string(ORBITRA_SOURCE_DIR) + "/tests/golden/frames.txt");
+  std::ifstream in(std::string(ORBITRA_SOURCE_DIR) + "/res/golden/frames.txt");
   std::string tick, hash;
+  std::getline(in, tick);  // the run's arguments
   while (in >> tick >> hash) {
     if (tick != "all") hashes[static_cast<uint32_t>(std::stoul(tick))] = hash;
   }
@@ -193,42 +195,146 @@ TEST(Capture, FramesMatchTheGoldenHashes) {
   }
 }
 
-// --verify against a golden list in a copied data folder: a short run listed by --hashes (its
-// lines the golden list's own) passes; each altered line is named as the first difference.
-TEST(Capture, VerifyNamesTheFirstFrameThatDiffers) {
+// --verify of a copied data folder whose golden lists describe a short run (listed by
+// --hashes and --sound-hashes, their lines the golden lists' own) and whose sums are made by
+// sha256sum: it passes; a changed byte in a file names the file, an altered line of a list
+// (its sums made again) the first frame or second that differs, a damaged music file the
+// intro's own message.
+TEST(Capture, VerifyNamesTheFirstDifference) {
   TempWorkDir work;
-  fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", work.path() + "/res");
+  fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", work.path() + "/res",
+           fs::copy_options::recursive);
   const Outcome listed = capture("--hashes 1000 250 330890");
   ASSERT_EQ(listed.status, 0) << listed.errText;
+  const Outcome sounds = capture("--sound-hashes 2");
+  ASSERT_EQ(sounds.status, 0) << sounds.errText;
   const std::map<uint32_t, std::string> golden = goldenHashes();
   std::istringstream lines(listed.outText);
+  std::string header;
+  std::getline(lines, header);
+  EXPECT_EQ(header, "frames 1000 250 330890");
   for (std::string tick, hash; lines >> tick >> hash;) {
     if (tick != "all" && std::stoul(tick) <= 1000) {  // the jump depends on a longer history
       EXPECT_EQ(hash, golden.at(std::stoul(tick))) << "tick " << tick;
     }
   }
-  fs::create_directories(work.path() + "/tests/golden");
-  // The list with the last digit of the line that starts with `alter` changed.
-  const auto verify = [&](const std::string& alter) {
-    std::string list = listed.outText;
+  const std::string goldenSound =
+      readFile(std::string(ORBITRA_SOURCE_DIR) + "/res/golden/sound.txt");
+  EXPECT_EQ(sounds.outText.substr(8, 38), goldenSound.substr(10, 38)) << "seconds 0 and 1";
+  const std::string dir = work.path() + "/res/golden/";
+  // The lists with the last digit of the line that starts with `alter` changed, and the files
+  // with byte 100 of `damage` changed after their sums were made.
+  const auto verify = [&](const std::string& alter, const std::string& damage = "") {
+    std::string frames = listed.outText, sound = sounds.outText;
+    std::string& list = alter.find(' ') == 1 ? sound : frames;
     if (!alter.empty()) {
       char& digit = list[list.find('\n', list.find("\n" + alter) + 1) - 1];
       digit = digit == '0' ? '1' : '0';
     }
-    std::ofstream(work.path() + "/tests/golden/frames.txt") << list;
+    std::ofstream(dir + "frames.txt") << frames;
+    std::ofstream(dir + "sound.txt") << sound;
+    EXPECT_EQ(std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
+                           "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
+                              .c_str()),
+              0);
+    if (!damage.empty()) {
+      std::fstream file(work.path() + "/" + damage,
+                        std::ios::in | std::ios::out | std::ios::binary);
+      file.seekp(100);
+      file.put('\x5a');
+    }
     return capture("--verify", "", work.path());
   };
   const Outcome passed = verify("");
   EXPECT_EQ(passed.status, 0);
-  EXPECT_EQ(passed.errText, "orbitra-capture: all 52 frames identical\n");
+  EXPECT_EQ(passed.errText,
+            "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact\n");
   for (const auto& [line, verdict] : std::map<std::string, std::string>{
            {"500 ", "frame 25 (tick 500 ms) differs from the golden list"},
-           {"all ", "a frame between ticks 0 and 1000 ms differs from the golden list"},
-           {"330890 ", "frame 51 (tick 330890 ms) differs from the golden list"}}) {
+           {"all ",
+            "a frame between ticks 0 and 1000 ms differs from the golden list, none of "
+            "those it lists"},
+           {"330890 ", "frame 51 (tick 330890 ms) differs from the golden list"},
+           {"1 ", "second 1 of the sound differs from the golden list"}}) {
     const Outcome failed = verify(line);
     EXPECT_EQ(failed.status, 1) << line;
-    EXPECT_NE(failed.errText.find(verdict), std::string::npos) << failed.errText;
+    EXPECT_EQ(failed.errText, "orbitra-capture: " + verdict + "\n");
   }
+  for (const std::string file : {"res/zak.dat", "res/logo.dat", "res/golden/frames.txt"}) {
+    const Outcome failed = verify("", file);
+    EXPECT_EQ(failed.status, 1) << file;
+    EXPECT_EQ(failed.errText, "orbitra-capture: " + file +
+                                  " is damaged: its SHA-256 differs from res/golden/sums.txt\n");
+  }
+  // A music file that the sums let pass but the mixer cannot load ends as the intro would.
+  std::ofstream(dir + "frames.txt") << listed.outText;
+  fs::copy_file(std::string(ORBITRA_SOURCE_DIR) + "/res/logo.dat", work.path() + "/res/logo.dat",
+                fs::copy_options::overwrite_existing);
+  std::ofstream(work.path() + "/res/zak.dat", std::ios::trunc);
+  ASSERT_EQ(std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
+                         "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
+                            .c_str()),
+            0);
+  const Outcome unloadable = capture("--verify", "", work.path());
+  EXPECT_EQ(unloadable.status, 1);
+  EXPECT_EQ(unloadable.errText, "Music load error! File: res/zak.dat\n");
+}
+
+// The golden lists' readers take a list only whole: every line complete and in its place,
+// the count the first line asks for, whatever the line ends; and the sums only of files
+// inside the data, every shipped one named.
+TEST(Capture, GoldenListsAreReadWhole) {
+  const std::string hash = "0123456789abcdef";
+  const auto line = [&](const std::string& label) { return label + " " + hash + "\n"; };
+  const std::string frames =
+      "frames 40 20 99\n" + line("0") + line("20") + line("40") + line("all") + line("99");
+  const auto readFrames = [](const std::string& text) {
+    GoldenCheck check;
+    std::string error;
+    return check.read(text, error) ? "read" : error;
+  };
+  std::string crlf = "\xEF\xBB\xBF";
+  for (char c : frames) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(readFrames(frames), "read");
+  EXPECT_EQ(readFrames(crlf), "read");
+  EXPECT_EQ(readFrames(frames.substr(0, frames.size() - 1)), "read");  // no last line end
+  std::string damaged = frames;
+  damaged.insert(damaged.find("\n40 "), "zz");
+  EXPECT_EQ(readFrames(damaged), "line 3 is not \"20 <hash>\"");
+  EXPECT_EQ(readFrames(frames.substr(0, frames.rfind("99 "))),
+            "line 6 is missing: the list ends early (6 lines expected)");
+  EXPECT_EQ(readFrames(frames + line("100")), "line 7 is past the list's end (6 lines expected)");
+  EXPECT_EQ(readFrames("frames 40 20\n" + line("0") + line("40") + line("all")),
+            "line 3 is \"40\" where the run has \"20\"");
+  EXPECT_EQ(readFrames("frames 4294967290 20\n"),
+            "line 1 asks for an end tick the clock cannot reach without wrapping");
+
+  const auto readSound = [&](const std::string& text) {
+    SoundCheck check;
+    std::string error;
+    return check.read(text, false, error) ? "read" : error;
+  };
+  EXPECT_EQ(readSound("sound 2\n" + line("0") + line("1") + line("all")), "read");
+  EXPECT_EQ(readSound("sound 2\n" + line("0") + line("all")), "line 3 is not \"1 <hash>\"");
+
+  const std::vector<std::string> shipped = {"res/a.dat", "res/b.dat"};
+  const auto sums = [&](const std::string& text) {
+    int files = 0;
+    std::string error;
+    const auto read = [](const std::string& name, std::string& contents) {
+      contents = name == "res/a.dat" ? "abc" : "";
+      return name.compare(0, 4, "res/") == 0;
+    };
+    return checkSums(text, shipped, read, files, error) ? std::to_string(files) + " intact" : error;
+  };
+  const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+  const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+  EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + " *res/b.dat\n"), "2 intact");
+  EXPECT_EQ(sums(empty + "  res/a.dat\n" + empty + "  res/b.dat\n"),
+            "res/a.dat is damaged: its SHA-256 differs from res/golden/sums.txt");
+  EXPECT_EQ(sums(abc + "  res/a.dat\n"), "res/golden/sums.txt does not list res/b.dat");
+  EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + "  res/b.dat\n" + empty + "  res/../x\n"),
+            "line 3 of res/golden/sums.txt is not \"<sha-256>  <file>\"");
 }
 
 // A symbolic link is written through and kept; a link to an open file (/dev/stdout is one,

@@ -63,8 +63,8 @@ make_zip() {
   cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" "$folder/"
   # The intro's files, as installed on Linux: res/ but its notes for developers.
   find res -maxdepth 1 -type f ! -name README.md -exec cp {} "$folder/res/" \;
-  # The golden list under its own name, for orbitra-capture.exe --verify.
-  mkdir -p "$folder/tests/golden" && cp tests/golden/frames.txt "$folder/tests/golden/"
+  # The golden lists, for orbitra-capture.exe --verify (byte for byte: their sums are checked).
+  mkdir -p "$folder/res/golden" && cp res/golden/*.txt "$folder/res/golden/"
   # Text files with Windows line ends, for any editor that opens them.
   sed 's/$/\r/' dist/windows/README.txt >"$folder/README.txt"
   sed 's/$/\r/' LICENSE >"$folder/licences/orbitra.txt"
@@ -78,10 +78,12 @@ make_zip() {
     sed 's/$/\r/' "/usr/share/common-licenses/$text" >"$folder/licences/$text.txt"
   done
   sed 's/$/\r/' /usr/share/doc/mingw-w64-common/copyright >"$folder/licences/mingw-w64-runtime.txt"
-  cp deps/config/windows/sdl-window-scaling.patch "$folder/licences/"
+  cp deps/config/windows/sdl-window-scaling.patch deps/config/mikmod/sampling-factor.patch \
+    "$folder/licences/"
   {
     echo "The libraries in orbitra.exe and orbitra-capture.exe are built, unchanged but for"
-    echo "sdl-window-scaling.patch (applied to SDL 1.2), from these Debian 12 source packages;"
+    echo "sdl-window-scaling.patch (applied to SDL 1.2) and sampling-factor.patch (applied to"
+    echo "libmikmod), from these Debian 12 source packages;"
     echo "'apt-get source NAME=VERSION' on Debian fetches each, and the Debian archive keeps them:"
     echo
     pinned_sources_key | awk 'NF { printf "  %-14s %s\n", $1, $2 }'
@@ -101,7 +103,7 @@ run_test() {
   for entry in orbitra.exe orbitra-capture.exe README.txt res/zak.dat res/bigFont-LICENSE.txt \
     licences/SOURCES.txt licences/LGPL-2.1.txt licences/libsdl1.2.txt licences/sdl-mixer1.2.txt \
     licences/libmikmod.txt licences/freetype.txt licences/libpng1.6.txt licences/zlib.txt \
-    tests/golden/frames.txt; do
+    res/golden/frames.txt res/golden/sound.txt res/golden/sums.txt; do
     grep -qx "[^/]*/$entry" <<<"$listing" || { say "the zip lacks $entry"; exit 1; }
   done
   need_packages wine wine64 xvfb xauth x11-utils xdotool imagemagick openbox

@@ -11,9 +11,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/frameLoop.h"
 #include "app/intro.h"
+#include "base/assetFiles.h"
+#include "base/assetNames.h"
 #include "base/clock.h"
 #include "base/frameHash.h"
 #include "base/goldenList.h"
@@ -28,6 +31,10 @@ std::string hashText;
 Uint32 scriptedTicks() {
   return scriptedTick;
 }
+
+// The audio driver's pull (web/sdl/audio.c): one buffer of the sound the page plays.
+extern "C" Uint8* orbitra_audio_pull(void);
+extern "C" int orbitra_audio_pull_frames(void);
 
 // The library's clock starts once per process; a run after the first counts from its own start.
 int runs = 0;
@@ -86,16 +93,42 @@ EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {
   return pass == FramePass::quit ? 0 : 1;
 }
 
-// Verify mode: the golden run described by the golden list (the page hands over its text),
-// compared frame by frame as the test mode draws it. Begin answers the run's end tick, or -1
-// with the reason as the verdict.
+// Verify mode: the page writes the golden lists into the file system at their names, then
+// the files are checked against their sums, the soundtrack is pulled through the audio driver
+// exactly as the page pulls it for its output, and the golden run is drawn by the test mode and
+// compared frame by frame. Begin answers the run's end tick, or -1 with the reason as the
+// verdict.
 GoldenCheck goldenCheck;
+SoundCheck soundCheck;
+int filesIntact = 0;
 std::string verdictText;
-EMSCRIPTEN_KEEPALIVE int orbitra_verify_begin(const char* list, int length) {
-  const std::string text(list, static_cast<size_t>(length > 0 ? length : 0));
-  std::string error;
-  if (text.empty() || !goldenCheck.read(text, error)) {
-    verdictText = "cannot read the golden list" + (error.empty() ? "" : ": " + error);
+
+bool readList(const char* name, std::string& text) {
+  if (readWholeFile(assetFile(name), text)) return true;
+  verdictText = std::string("cannot read the golden list ") + name;
+  return false;
+}
+
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_begin() {
+  std::string sums, frames, sound, error;
+  if (!readList(goldenSumsName, sums)) return -1;
+  std::vector<std::string> required(std::begin(assets::all), std::end(assets::all));
+  required.insert(required.end(), {goldenFramesName, goldenSoundName});
+  const auto read = [](const std::string& name, std::string& contents) {
+    return readWholeFile(assetFile(name.c_str()), contents);
+  };
+  if (!checkSums(sums, required, read, filesIntact, error)) {
+    verdictText = error;
+    return -1;
+  }
+  if (!readList(goldenFramesName, frames) || !readList(goldenSoundName, sound)) return -1;
+  if (!goldenCheck.read(frames, error)) {
+    verdictText = std::string("cannot read the golden list ") + goldenFramesName + ": " + error;
+    return -1;
+  }
+  // The browser's module player is built with the usual mixing paths.
+  if (!soundCheck.read(sound, false, error)) {
+    verdictText = std::string("cannot read the golden list ") + goldenSoundName + ": " + error;
     return -1;
   }
   return static_cast<int>(goldenCheck.runEnd());
@@ -114,8 +147,35 @@ EMSCRIPTEN_KEEPALIVE int orbitra_verify_frame(Uint32 tick) {
 EMSCRIPTEN_KEEPALIVE int orbitra_verify_all_frames() {
   return goldenCheck.allFrames(allFramesHash) ? 1 : 0;
 }
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_sound_seconds() {
+  return soundCheck.seconds();
+}
+// The next second of the soundtrack, pulled buffer by buffer; false once one differs.
+EMSCRIPTEN_KEEPALIVE int orbitra_verify_sound_second() {
+  const int target = soundCheck.secondsChecked() + 1;
+  while (soundCheck.secondsChecked() < target && soundCheck.failure().empty() &&
+         !soundCheck.passed()) {
+    const Uint8* buffer = orbitra_audio_pull();
+    if (buffer == nullptr) {
+      verdictText = "no sound device is open";
+      return 0;
+    }
+    soundCheck.add(reinterpret_cast<const int16_t*>(buffer),
+                   static_cast<size_t>(orbitra_audio_pull_frames()));
+  }
+  return soundCheck.failure().empty() ? 1 : 0;
+}
 EMSCRIPTEN_KEEPALIVE const char* orbitra_verify_verdict() {
-  if (verdictText.empty()) verdictText = goldenCheck.verdict();
+  if (!verdictText.empty()) return verdictText.c_str();
+  if (!soundCheck.failure().empty()) {
+    verdictText = soundCheck.failure();
+  } else if (!soundCheck.passed()) {
+    verdictText = "the sound was not checked to its end";
+  } else if (!goldenCheck.passed()) {
+    verdictText = goldenCheck.verdict();
+  } else {
+    verdictText = verifiedLine(goldenCheck.framesChecked(), soundCheck.seconds(), filesIntact);
+  }
   return verdictText.c_str();
 }
 

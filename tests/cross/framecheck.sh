@@ -4,7 +4,9 @@
 # two whole ball cycles, with and without the raster bars, and the start of a third), then
 # single frames past the clock's wraps; the other one runs under its runner. Any difference
 # fails and names the first differing frame. The other build's hashes, sampled the way the
-# golden check samples them, must also equal the golden list.
+# golden check samples them, must also equal the golden list, and its soundtrack, second by
+# second, the golden sound list (a build on a distribution's 32-bit module player, marked by
+# ORBITRA_MIXER32=1, may play a second as that player's own hash in the list says).
 # Arguments: the native frame tool, the other build's frame tool, the runner that starts it,
 # the repository root, and the other build's name in messages (ARM when not given).
 set -u
@@ -43,13 +45,14 @@ if ! cmp -s "$work/native" "$work/arm"; then
   awk -v other="$other" '
     function report(i, a, b, t) {
       split(a, t, " ")
-      if (i < all) where = "frame " i - 1 " (tick " t[1] ")"
+      if (i < all) where = "frame " i - 2 " (tick " t[1] ")"
       else if (i == all) where = "the hash over all frames"
       else where = "the jump frame at tick " t[1]
       print "x86-64: " a "   " other ": " b
       print "FAIL: the " other " frames differ from x86-64 first at " where
     }
     NR == FNR { native[FNR] = $0; if ($1 == "all") all = FNR; lines = FNR; next }
+    FNR == 1 && native[1] != $0 { print "FAIL: the " other " tool ran another golden run: " $0; found = 1 }
     !found && native[FNR] != $0 { report(FNR, native[FNR], $0); found = 1 }
     END {
       if (!found) print "FAIL: x86-64 printed " lines " lines, the " other " tool " FNR
@@ -59,12 +62,33 @@ fi
 
 # The golden sample: the first frame at or after each multiple of the golden step, then the
 # line over all frames and the jump frames.
+golden=res/golden/frames.txt
 awk -v every="$golden_every" '
+  FNR == 1 { next }
   after_all || $1 == "all" { after_all = 1; print; next }
   $1 + 0 >= mark { print; while (mark <= $1 + 0) mark += every }' "$work/arm" >"$work/golden"
-if ! cmp -s "$work/golden" tests/golden/frames.txt; then
-  echo "FAIL: the $other frames match x86-64 but not tests/golden/frames.txt; first difference:"
-  diff tests/golden/frames.txt "$work/golden" | head -4
+if ! tail -n +2 "$golden" | cmp -s "$work/golden" -; then
+  echo "FAIL: the $other frames match x86-64 but not $golden; first difference:"
+  tail -n +2 "$golden" | diff - "$work/golden" | head -4
   exit 1
 fi
-echo "$frames consecutive frames and $jumps past the clock's wraps identical to x86-64 and golden"
+
+sound=res/golden/sound.txt
+read -r _ seconds <"$sound"
+"$emulator" "$arm_tool" --sound-hashes "$seconds" >"$work/sound" 2>"$work/sound.err" ||
+  { cat "$work/sound.err"; echo "FAIL: the $other tool's soundtrack failed under $emulator"; exit 1; }
+sed -i 's/\r$//' "$work/sound"
+mixer32=$(awk -v mixer32="${ORBITRA_MIXER32:-0}" -v other="$other" -v golden="$sound" '
+  NR == FNR { usual[FNR] = $1 " " $2; own[FNR] = $1 " " ($3 == "" ? $2 : $3); lines = FNR; next }
+  $0 != usual[FNR] && !(mixer32 && $0 == own[FNR]) {
+    print "FAIL: the " other " soundtrack differs from " golden " first at line " FNR ": " $0
+    bad = 1; exit
+  }
+  $0 != usual[FNR] { played++ }
+  END { if (!bad && FNR != lines) print "FAIL: " golden " has " lines " lines, the " other " tool printed " FNR
+        else if (!bad) print played + 0 }' "$sound" "$work/sound")
+case "$mixer32" in FAIL*) echo "$mixer32"; exit 1 ;; esac
+note=""
+[ "${ORBITRA_MIXER32:-0}" = 1 ] && note=" ($mixer32 lines as the 32-bit mixer plays them)"
+echo "$frames consecutive frames and $jumps past the clock's wraps identical to x86-64 and golden;" \
+  "$seconds s of sound identical to the golden list$note"

@@ -16,16 +16,20 @@ trap 'rm -rf "$work"' EXIT
 read -r -a golden_args <tests/golden/arguments.txt
 end=${golden_args[0]} jumps=("${golden_args[@]:2}")
 frames=$((end / 20 + 1))
-awk -v end="$end" 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else golden[$1] = $2; next }
+awk -v end="$end" -v jumps="${jumps[*]}" 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else golden[$1] = $2; next }
      END {
+       printf "frames %d 20 %s\n", end, jumps
        for (tick = 0; tick <= end; tick += 20)
          printf "%d %s\n", tick, (tick in golden) ? golden[tick] : sprintf("%016x", tick * 7919)
        for (i = 1; i <= n; ++i) print tail[i]
-     }' tests/golden/frames.txt /dev/null >"$work/good"
+     }' <(tail -n +2 res/golden/frames.txt) /dev/null >"$work/good"
 
+# The sound list as a tool prints it: the golden one's usual hashes.
+cut -d' ' -f1-2 res/golden/sound.txt >"$work/sound"
 for side in native arm; do
   # shellcheck disable=SC2016 # expanded by the stand-in when it runs
-  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\ncat "$LIST_%s"\n' "$side" "$side" >"$work/$side"
+  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\n[ "$1" = --sound-hashes ] && exec cat "${SOUND_%s:-%s}"\ncat "$LIST_%s"\n' \
+    "$side" "$side" "$work/sound" "$side" >"$work/$side"
   chmod +x "$work/$side"
 done
 run() {  # native list, ARM list -> the check's output; status in $status
@@ -48,25 +52,29 @@ altered() {  # line number -> a copy of the good list with that line's hash chan
 run "$work/good" "$work/good"
 expect "identical lists" 0 "$frames consecutive frames and ${#jumps[@]} past the clock's wraps identical"
 
-run "$work/good" "$(altered 4322)"
+run "$work/good" "$(altered 4323)"
 expect "a differing frame in the run" 1 "first at frame 4321 (tick 86420)"
 
-run "$work/good" "$(altered $((frames + 3)))"
+run "$work/good" "$(altered $((frames + 4)))"
 expect "a differing jump frame" 1 "first at the jump frame at tick ${jumps[1]}"
 
 head -n 5000 "$work/good" >"$work/short"
 run "$work/good" "$work/short"
-expect "a list cut short" 1 "x86-64 printed $((frames + 1 + ${#jumps[@]})) lines, the ARM tool 5000"
+expect "a list cut short" 1 "x86-64 printed $((frames + 2 + ${#jumps[@]})) lines, the ARM tool 5000"
 
 FAIL_arm=1 run "$work/good" "$work/good"
 expect "the ARM tool failing" 1 "the ARM frame tool failed"
 
-same=$(altered 13)  # tick 240 is no golden sample; tick 260, the next line, is one
+same=$(altered 14)  # tick 240 is no golden sample; tick 260, the next line, is one
 run "$same" "$same"
 expect "identical lists off the golden sample" 0 "identical to x86-64 and golden"
-same=$(altered 14)
+same=$(altered 15)
 run "$same" "$same"
-expect "identical lists that disagree with the golden file" 1 "not tests/golden/frames.txt"
+expect "identical lists that disagree with the golden file" 1 "not res/golden/frames.txt"
+
+awk 'NR == 32 { $2 = "0123456789abcdef" } { print }' "$work/sound" >"$work/sound-altered"
+SOUND_arm=$work/sound-altered run "$work/good" "$work/good"
+expect "a second of sound that differs" 1 "soundtrack differs from res/golden/sound.txt first at line 32: 30 0123456789abcdef"
 
 echo "frame check self-test: $((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The golden frames: every frame the intro draws, 20 ms apart over its first three minutes,
-# and single frames past the clock's wraps, must hash exactly as recorded. A change that moves
-# one of these hashes changes what the intro shows.
+# and single frames past the clock's wraps, must hash exactly as recorded, and so must each
+# second of its soundtrack. A change that moves one of these hashes changes what the intro
+# shows or plays.
 # Arguments: the frame tool, the repository root (where res/ lives), and for a build of
 # another machine the program that runs it (an emulator).
 set -u
@@ -9,7 +10,7 @@ tool=$1
 root=$2
 runner=${3:-}
 cd "$root" || exit 1
-expected=tests/golden/frames.txt
+expected=res/golden/frames.txt
 read -r -a golden_args <tests/golden/arguments.txt
 actual=$(mktemp)
 trap 'rm -f "$actual"' EXIT
@@ -20,4 +21,13 @@ if ! diff -q "$expected" "$actual" >/dev/null; then
   diff "$expected" "$actual" | head -20
   exit 1
 fi
-echo "$(wc -l <"$expected") golden frame hashes match"
+# The soundtrack, second by second, as the golden sound list's usual hashes give it.
+sound=res/golden/sound.txt
+read -r _ seconds <"$sound"
+$runner "$tool" --sound-hashes "$seconds" >"$actual" || { echo "FAIL: the soundtrack failed"; exit 1; }
+if ! cut -d' ' -f1-2 "$sound" | diff -q - "$actual" >/dev/null; then
+  echo "FAIL: the soundtrack differs from $sound; first differing line:" \
+    "$(cut -d' ' -f1-2 "$sound" | diff - "$actual" | grep -m1 '^>' | cut -c3-)"
+  exit 1
+fi
+echo "$(wc -l <"$expected") golden frame hashes and $seconds s of golden sound match"

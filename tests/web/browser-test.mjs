@@ -169,8 +169,9 @@ async function openAndStart(address, on, keys = ['Escape', 'PageDown', 'Tab']) {
   return { page, card };
 }
 
-// With verify, the page also compares the run and the soundtrack with the golden lists it
-// loads for ?verify, showing its progress, and must end in the line that all is identical,
+// With verify, the page also checks its files against the golden sums, pulls the soundtrack as
+// its output would and compares it with the golden sound list, then the run with the golden
+// frame list, showing its progress, and must end in the line that everything is identical,
 // over a picture held still.
 async function goldenRun(address, where, verify = false) {
   const [end, every, ...jumps] = options.frames.split(/\s+/);
@@ -198,8 +199,8 @@ async function goldenRun(address, where, verify = false) {
       expect(test.canvasChecks >= 100 && test.canvasDifferences.length === 0, `canvas checks ` +
              `${test.canvasChecks}, differing ${JSON.stringify(test.canvasDifferences.slice(0, 5))}`);
       const verdict = await page.evaluate(() => window.orbitra.verdict);
-      expect(!verify || verdict.startsWith(`all ${test.compared} frames and 180 s of sound ` +
-                                           'identical'), `?verify: ${verdict}`);
+      expect(!verify || verdict === `all ${test.compared} frames and 180 s of sound identical, ` +
+                                    '8 files intact', `?verify: ${verdict}`);
       if (verify) {
         const seen = () => page.evaluate(() => [window.orbitra.test.frames,
           document.getElementById('progress').hidden, document.getElementById('screen').toDataURL(),

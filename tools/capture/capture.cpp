@@ -1,6 +1,7 @@
 #include "capture.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -59,8 +60,11 @@ int printHashes(const CaptureOptions& options) {
   FrameSource source;
   std::string error;
   if (!source.start(error)) return fail(error);
+  std::printf("frames %u %u", options.hashEnd, options.hashEvery);
+  for (Uint32 jump : options.jumps) std::printf(" %u", jump);
+  std::printf("\n");
   bool jumping = false;
-  Uint32 nextMark = 0;
+  uint64_t nextMark = 0;
   drawGoldenRun(
       source, options.hashEnd, options.jumps,
       [&](Uint32 tick, uint64_t hash) {
@@ -78,25 +82,104 @@ int printHashes(const CaptureOptions& options) {
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
 }
 
-// The golden run drawn here and compared with the golden list shipped with the intro's data.
-int verifyFrames() {
-  const std::string listFile = assetFile(goldenListName);
-  std::ifstream in(listFile, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  GoldenCheck check;
+// The sound list of this build's soundtrack, as the golden sound list holds it.
+int printSoundHashes(const CaptureOptions& options) {
+  std::printf("sound %d\n", options.soundSeconds);
+  uint64_t secondHash = frameHashStart, allHash = frameHashStart;
+  size_t inSecond = 0;
+  int second = 0;
   std::string error;
-  if (!in || !check.read(text.str(), error)) {
-    return fail("cannot read the golden list " + listFile + (error.empty() ? "" : ": " + error));
+  const bool rendered = renderSoundtrack(
+      assetFile(assets::music), static_cast<uint64_t>(options.soundSeconds) * soundRate,
+      [&](const int16_t* data, size_t count) {
+        while (count > 0) {
+          const size_t taken = std::min(count, static_cast<size_t>(soundRate) - inSecond);
+          const int bytes = static_cast<int>(taken * soundChannels * sizeof(int16_t));
+          secondHash = hashFrame(data, bytes, 1, bytes, secondHash);
+          allHash = hashFrame(data, bytes, 1, bytes, allHash);
+          data += taken * soundChannels;
+          count -= taken;
+          inSecond += taken;
+          if (inSecond == static_cast<size_t>(soundRate)) {
+            std::printf("%d %s\n", second++, frameHashText(secondHash).c_str());
+            secondHash = frameHashStart;
+            inSecond = 0;
+          }
+        }
+        return true;
+      },
+      error);
+  if (!rendered) return fail(error);
+  std::printf("all %s\n", frameHashText(allHash).c_str());
+  return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
+}
+
+// A golden list's text, or "" with `error` naming the file.
+std::string readGoldenList(const char* name, std::string& error) {
+  std::string text;
+  if (!readWholeFile(assetFile(name), text))
+    error = "cannot read the golden list " + assetFile(name);
+  return text;
+}
+
+// The whole download checked here: the files against their sums, then loaded as the intro
+// loads them, then the golden run played and drawn and compared with the golden lists.
+int verifyDownload() {
+  std::string error;
+  const std::string sums = readGoldenList(goldenSumsName, error);
+  if (!error.empty()) return fail(error);
+  std::vector<std::string> required(std::begin(assets::all), std::end(assets::all));
+  required.insert(required.end(), {goldenFramesName, goldenSoundName});
+  int files = 0;
+  const auto read = [](const std::string& name, std::string& contents) {
+    return readWholeFile(assetFile(name.c_str()), contents);
+  };
+  if (!checkSums(sums, required, read, files, error)) return fail(error);
+
+  GoldenCheck frames;
+  SoundCheck sound;
+  const std::string frameList = readGoldenList(goldenFramesName, error);
+  if (error.empty() && !frames.read(frameList, error)) {
+    error = "cannot read the golden list " + assetFile(goldenFramesName) + ": " + error;
   }
+  const std::string soundList = error.empty() ? readGoldenList(goldenSoundName, error) : "";
+  if (error.empty() && !sound.read(soundList, playsMixer32, error)) {
+    error = "cannot read the golden list " + assetFile(goldenSoundName) + ": " + error;
+  }
+  if (!error.empty()) return fail(error);
+
+  // The music through the mixer, the font and the images: a file that would end the intro
+  // ends this run with the intro's own message.
   FrameSource source;
   if (!source.start(error)) return fail(error);
-  drawGoldenRun(
-      source, check.runEnd(), check.jumps(),
-      [&](Uint32 tick, uint64_t hash) { return check.frame(tick, hash); },
-      [&](uint64_t hash) { return check.allFrames(hash); });
-  fail(check.verdict());
-  return check.passed() ? 0 : 1;
+
+  // The progress line only on a terminal: elsewhere the verdict is the run's one line.
+  const int64_t soundFrames = static_cast<int64_t>(sound.seconds()) * 50;
+  const int64_t total = soundFrames + static_cast<int64_t>(frames.runFrames());
+  Progress progress(total, isatty(STDERR_FILENO) == 0);
+  const bool rendered = renderSoundtrack(
+      assetFile(assets::music), static_cast<uint64_t>(sound.seconds()) * soundRate,
+      [&](const int16_t* data, size_t count) {
+        const bool same = sound.add(data, count);
+        progress.update(sound.secondsChecked() * 50);
+        return same;
+      },
+      error);
+  if (!rendered && sound.failure().empty()) return fail(error);
+  if (sound.passed()) {
+    drawGoldenRun(
+        source, frames.runEnd(), frames.jumps(),
+        [&](Uint32 tick, uint64_t hash) {
+          progress.update(soundFrames + static_cast<int64_t>(frames.framesChecked()));
+          return frames.frame(tick, hash);
+        },
+        [&](uint64_t hash) { return frames.allFrames(hash); });
+  }
+  progress.finish();
+  if (!sound.passed()) return fail(sound.failure());
+  if (!frames.passed()) return fail(frames.verdict());
+  fail(verifiedLine(frames.framesChecked(), sound.seconds(), files));
+  return 0;
 }
 
 // Everything done with a drawn frame, in frame order: the Y4M stream, the video, the PNGs.
@@ -198,7 +281,8 @@ int runCapture(const CaptureOptions& options) {
                 ": run it from the folder that holds res/, or install the intro's files");
   }
   if (options.hashes) return printHashes(options);
-  if (options.verify) return verifyFrames();
+  if (options.verify) return verifyDownload();
+  if (options.soundSeconds > 0) return printSoundHashes(options);
 
   Canvas canvas = scaledCanvas(pictureWidth, pictureHeight, options.scale);
   if (options.fitWidth > 0) {

@@ -12,6 +12,7 @@
 #include "base/assetNames.h"
 #include "base/clock.h"
 #include "base/display.h"
+#include "base/loaders.h"
 #include "base/system.h"
 #include "scene/introScene.h"
 
@@ -53,8 +54,10 @@ bool FrameSource::start(std::string& error) {
     return false;
   }
   started_ = true;
-  // Nothing is played through the mixer here; closing it frees the module player for the
-  // soundtrack, which drives it directly.
+  // The music loaded through the mixer as the intro loads it, so a file that would end the
+  // intro ends this run too; nothing is played through the mixer here, and closing it frees
+  // the module player for the soundtrack, which drives it directly.
+  Mix_FreeMusic(loadMusic(assets::music));
   Mix_CloseAudio();
   if (display()->format->BytesPerPixel != 2) {
     error = "the headless display is not 16 bits a pixel";

@@ -31,9 +31,15 @@ const char* const usageText =
     "      --hashes END EVERY [TICK...]\n"
     "                      print \"<tick> <hash>\" of the frames from tick 0 to END at every\n"
     "                      EVERY ms, \"all <hash>\", then one frame at each TICK\n"
-    "      --verify        draw the golden run here and compare it with the golden list\n"
-    "                      shipped with the intro: \"all N frames identical\" and status 0,\n"
-    "                      or the first frame that differs and status 1\n";
+    "      --sound-hashes S\n"
+    "                      print \"sound S\", \"<second> <hash>\" of each of the first S\n"
+    "                      seconds of the soundtrack, then \"all <hash>\"\n"
+    "      --verify        check the intro's files with the golden lists shipped with them,\n"
+    "                      load them as the intro does, play and draw the golden run here\n"
+    "                      and compare it with the golden lists: \"all N frames and S s of\n"
+    "                      sound identical, F files intact\" and status 0, or the first\n"
+    "                      difference (the file, the frame and tick, the second of sound)\n"
+    "                      and status 1\n";
 
 namespace {
 constexpr int64_t maxFrames = 10 * 3600 * 50;  // ten hours: the WAV stays under 4 GiB
@@ -153,11 +159,24 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
     } else if (arg == "--verify") {
       if (argc != 2) return bad("--verify takes no other options");
       options.verify = true;
+    } else if (arg == "--sound-hashes") {
+      uint64_t seconds = 0;
+      if (!wholeNumber(value, 86400, seconds) || seconds == 0) {
+        return needs("a number of seconds from 1 to 86400");
+      }
+      if (argc != 3) return bad("--sound-hashes takes no other options");
+      options.soundSeconds = static_cast<int>(seconds);
+      break;
     } else if (arg == "--hashes") {
       options.hashes = true;
       if (!tickValue(value, options.hashEnd) || i + 2 >= argc ||
           !tickValue(argv[i + 2], options.hashEvery) || options.hashEvery == 0) {
         return needs("an end tick and a step in ms, then any ticks");
+      }
+      // The run steps 20 ms past its end: an end the clock cannot step past never stops.
+      if (options.hashEnd > UINT32_MAX - 20) {
+        return bad("--hashes: the clock cannot step past " + std::string(value) +
+                   " without wrapping");
       }
       for (int k = i + 3; k < argc; ++k) {
         Uint32 tick;
@@ -171,7 +190,7 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, std::string& e
       return bad("unknown option " + arg + " (see --help)");
     }
   }
-  if (options.help || options.hashes || options.verify) return true;
+  if (options.help || options.hashes || options.verify || options.soundSeconds > 0) return true;
 
   if (scaleGiven && options.fitWidth > 0) return bad("--scale and --fit exclude each other");
   if (options.video.empty() && options.y4m.empty() && options.wav.empty() &&

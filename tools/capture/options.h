@@ -30,7 +30,9 @@ struct CaptureOptions {
   Uint32 hashEnd = 0;
   Uint32 hashEvery = 0;
   std::vector<Uint32> jumps;
-  // The golden run compared with the golden list shipped with the intro.
+  // The sound list of the soundtrack's first soundSeconds seconds (0: none).
+  int soundSeconds = 0;
+  // The intro's files and the golden run checked with the golden lists shipped with the intro.
   bool verify = false;
 };
 

@@ -22,3 +22,12 @@ std::string wavHeader(uint32_t samples);
 bool renderSoundtrack(const std::string& file, uint64_t samples,
                       const std::function<bool(const int16_t* data, size_t sampleFrames)>& sink,
                       std::string& error);
+
+// True where the module player is a distribution's library built for a 32-bit machine: it
+// mixes a voice's first positions through 32-bit paths, and the golden sound list holds that
+// soundtrack's hashes beside the usual ones (docs/KEPT-BEHAVIOUR.md).
+#ifdef ORBITRA_SYSTEM_MIXER32
+constexpr bool playsMixer32 = true;
+#else
+constexpr bool playsMixer32 = false;
+#endif

@@ -1,8 +1,9 @@
 // The scripted runs. ?test starts the intro at once and drives the frames with a scripted clock
-// (frame n at tick t0 + 20 n) while recording frame hashes for the browser test. ?verify draws
-// the golden run the same way, compares it with the golden lists (loaded for it alone), then
-// the soundtrack second by second, showing its progress and, over the last frame held still,
-// one line: everything identical, or the first difference.
+// (frame n at tick t0 + 20 n) while recording frame hashes for the browser test. ?verify checks
+// the files against the golden sums, the soundtrack second by second as the output would pull
+// it, then draws the golden run the same way and compares it with the golden lists (loaded for
+// it alone), showing its progress and, over the last frame held still, one line: everything
+// identical, or the first difference.
 'use strict';
 (function (page) {
   const state = page.state;
@@ -18,10 +19,11 @@
   }
 
   // Every frame from t0 to end, 20 ms apart, then single frames at the jump ticks, recorded as
-  // the desktop frame tools print them: "<tick> <hash>" for the first frame at or after each
-  // multiple of every, "all <hash>" over every frame of the run, then one line per jump. Once a
-  // second of frames the canvas is read back and compared with the screen. After that the
-  // clock of ?test keeps stepping one frame per animation frame, so Escape can end the intro.
+  // the desktop frame tools print them: "frames <end> <every> <jumps...>", "<tick> <hash>" for
+  // the first frame at or after each multiple of every, "all <hash>" over every frame of the run,
+  // then one line per jump. Once a second of frames the canvas is read back and compared with the
+  // screen. After that the clock of ?test keeps stepping one frame per animation frame, so
+  // Escape can end the intro.
   function run(params, verifying) {
     const number = (name, fallback) => Number(params.get(name) ?? fallback);
     let t0 = number('t0', 0);
@@ -54,6 +56,7 @@
         jumps.push(Module._orbitra_verify_jump(i));
       }
     }
+    test.lines.push(['frames', end, every, ...jumps].join(' '));
     const frameCount = Math.floor((end - t0) / 20) + 1 + jumps.length;
     const verify = (ok) => {
       if (same && !ok) {
@@ -117,7 +120,7 @@
       }
       test.ms = performance.now() - started;
       test.compared = test.frames;
-      later(same ? sound : finish);
+      finish();
     }
     let second = 0;
     function sound() {
@@ -126,12 +129,14 @@
         second++;
         verify(Module._orbitra_verify_sound_second() === 1);
       }
-      if (same && second < seconds) {
+      if (!same) {
+        finish();
+      } else if (second < seconds) {
         showProgress(`Checking the sound: ${second} of ${seconds} s…`, second, seconds);
         later(sound);
-        return;
+      } else {
+        later(range);
       }
-      finish();
     }
     function idle() {
       if (draw(tick)) {
@@ -139,7 +144,7 @@
         requestAnimationFrame(idle);
       }
     }
-    later(range);
+    later(verifying ? sound : range);
   }
 
   Object.assign(page, { scripted: { run } });

@@ -43,6 +43,12 @@ EMSCRIPTEN_KEEPALIVE Uint8* orbitra_audio_pull(void) {
   return out;
 }
 
+/* Sample frames in each buffer the pull hands out; 0 when no device is open. */
+EMSCRIPTEN_KEEPALIVE int orbitra_audio_pull_frames(void) {
+  SDL_AudioDevice* audio = opened;
+  return audio == NULL ? 0 : (int)(audio->spec.size / (2 * audio->spec.channels));
+}
+
 static int WEB_OpenAudio(_THIS, SDL_AudioSpec* spec) {
   /* Web Audio resamples any rate; the page takes 16-bit samples, mono or stereo. */
   spec->format = AUDIO_S16LSB;

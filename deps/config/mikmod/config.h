@@ -23,3 +23,7 @@
 #define HAVE_SETENV 1
 #define HAVE_SRANDOM 1
 #endif
+/* The mixer's 64-bit voice paths on every target. Without this a 32-bit target (the browser's)
+   mixes a voice's first few positions through 32-bit paths whose interpolation overflows: short
+   bursts of samples that Debian's 64-bit builds do not play. */
+#define NATIVE_64BIT_INT
