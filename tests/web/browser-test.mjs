@@ -180,8 +180,15 @@ async function goldenRun(address, where, verify = false) {
   await check(`every frame hashes as the desktop draws it, and the canvas shows the screen, ${where}`,
     async () => {
       if (verify) {
-        await waitFor(page, () => window.orbitra.test?.done || /^Checking frame \d+ of \d+/.test(
-          document.getElementById('progress').innerText), 60000, "?verify's progress");
+        const progress = () => {
+          const shown = document.getElementById('progress');
+          return shown.hidden ? '' : shown.textContent;
+        };
+        await waitFor(page, () => window.orbitra.test?.done || !document.getElementById('progress')
+          .hidden && /^Checking frame/.test(document.getElementById('progress').textContent),
+                      300000, "?verify's progress");
+        const shown = await page.evaluate(progress);
+        expect(/^Checking frame \d+ of \d+/.test(shown), `?verify's progress: "${shown}"`);
       }
       // A page that failed ends the wait at once, not after the run's allowance.
       await waitFor(page, () => window.orbitra.test?.done || window.orbitra.phase === 'failed',
