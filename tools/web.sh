@@ -49,7 +49,7 @@ build_site() {
   cmake --build --preset web -j2 >"$build_dir/build.log" 2>&1 ||
     { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
   node web/page/pack.mjs "$site" "$libs/licences"
-  # What a visitor transfers to watch it (the licence page, the golden list for ?verify and the
+  # What a visitor transfers to watch it (the licence page, the golden lists for ?verify and the
   # single file are extra).
   local raw=0 packed=0 file
   for file in index.html card.js sound.js verify.js page.js orbitra.js orbitra.wasm orbitra.data \
