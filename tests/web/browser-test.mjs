@@ -229,9 +229,12 @@ try {
   const { page, card } = await openAndStart(origin);
   await check('the title card: caption, how to start, full screen and end; nothing run yet',
     async () => {
-      const canvas = await page.evaluate(
-        () => document.getElementById('screen').getBoundingClientRect().width);
+      const [canvas, name, caption] = await page.evaluate(() => [
+        document.getElementById('screen').getBoundingClientRect().width,
+        document.getElementById('screen').getAttribute('aria-label'),
+        document.getElementById('caption').textContent]);
       expect(canvas === 960, `1280x720 fits 3x, canvas shown ${canvas} wide`);
+      expect(name === caption, `the canvas is named "${name}"`);
       expect(/Orbitra.*click.*\bf\b.*double-click.*Escape/is.test(card.text),
              `card: ${card.text}`);
       expect(card.phase === 'ready' && card.frames === 0 && card.audio.pulledFrames === 0,
