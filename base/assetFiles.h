@@ -8,3 +8,7 @@
 // (<prefix>/share/games/orbitra for <prefix>/lib/games/orbitra/orbitra), else, for a program in
 // its build tree, the source tree it was built from. Messages keep naming the file as given.
 std::string assetFile(const char* name);
+
+// The whole of a file by its UTF-8 name (any folder name on every system); false when it
+// cannot be read.
+bool readWholeFile(const std::string& path, std::string& bytes);

@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -81,12 +82,10 @@ int printHashes(const CaptureOptions& options) {
 // The golden run drawn here and compared with the golden list shipped with the intro's data.
 int verifyFrames() {
   const std::string listFile = assetFile(goldenListName);
-  std::ifstream in(listFile, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
+  std::string text;
   GoldenCheck check;
   std::string error;
-  if (!in || !check.read(text.str(), error)) {
+  if (!readWholeFile(listFile, text) || !check.read(text, error)) {
     return fail("cannot read the golden list " + listFile + (error.empty() ? "" : ": " + error));
   }
   FrameSource source;
@@ -156,8 +155,13 @@ class FrameWriter {
     image.format = PNG_FORMAT_RGB;
     // Quick compression: frames are many, and for further work rather than for keeping.
     image.flags = PNG_IMAGE_FLAG_FAST;
-    if (!png_image_write_to_file(&image, file.writingPath().c_str(), 0, rgb_.data(), 0, nullptr)) {
-      error = "cannot write " + path + ": " + image.message;
+    std::FILE* out = openFile(file.writingPath(), "wb");
+    bool written =
+        out != nullptr && png_image_write_to_stdio(&image, out, 0, rgb_.data(), 0, nullptr);
+    if (out != nullptr && std::fclose(out) != 0) written = false;
+    if (!written) {
+      error = "cannot write " + path + ": " +
+              (image.message[0] != '\0' ? image.message : std::strerror(errno));
       return false;
     }
     return file.commit(error);
