@@ -17,6 +17,7 @@
 #include "base/assetNames.h"
 #include "base/frameHash.h"
 #include "base/goldenList.h"
+#include "base/system.h"
 #include "encoder.h"
 #include "frameQueue.h"
 #include "frameSource.h"
