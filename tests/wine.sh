@@ -62,6 +62,8 @@ wine "$app/orbitra-capture.exe" --quiet --seconds 1 --wav "$app/a ü.wav" --shot
   --shot-dir "$app/out ü" && cmp "$work/a.wav" "$app/a ü.wav" &&
   cmp "$work/windows/frame-1000.png" "$app/out ü/frame-1000.png" ||
   fail "the capture tool under a non-ASCII folder name differs"
+wine "$app/orbitra-capture.exe" --verify 2>"$work/verify" ||
+  fail "--verify under a non-ASCII folder name: $(tail -1 "$work/verify")"
 # ffmpeg.exe on the PATH under a name with a blank: it takes every frame to the end of its input
 # and writes its last argument, the video.
 mkdir -p "$work/bin ü" && x86_64-w64-mingw32-gcc -o "$work/bin ü/ffmpeg.exe" -x c - <<'STANDIN' || fail "no stand-in ffmpeg"
