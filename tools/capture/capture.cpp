@@ -1,7 +1,6 @@
 #include "capture.h"
 
 #include <png.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -158,7 +157,7 @@ int verifyDownload() {
   // The progress line only on a terminal: elsewhere the verdict is the run's one line.
   const int64_t soundFrames = static_cast<int64_t>(sound.seconds()) * 50;
   const int64_t total = soundFrames + static_cast<int64_t>(frames.runFrames());
-  Progress progress(total, isatty(STDERR_FILENO) == 0);
+  Progress progress(total, !errorsGoToLiveTerminal());
   const bool rendered = renderSoundtrack(
       assetFile(assets::music), static_cast<uint64_t>(sound.seconds()) * soundRate,
       [&](const int16_t* data, size_t count) {
