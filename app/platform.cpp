@@ -111,7 +111,10 @@ bool initPlatform(const char* caption, int width, int height, int bpp, int fps, 
   if (std::strcmp(driver, "dummy") != 0) chooseWindowScaling(width, height);
   screen = SDL_SetVideoMode(screenWidth, screenHeight, screenBpp, flags);
   if (screen == nullptr) return reportFailure();
-  if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) == -1) return reportFailure();
+  if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) == -1) {
+    adviseOnFailure(noSoundAdvice());
+    return reportFailure();
+  }
   if (TTF_Init() == -1) return reportFailure();
   SDL_WM_SetCaption(caption, nullptr);
   return true;

@@ -1,6 +1,5 @@
 #include "base/assetFiles.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,8 +8,8 @@
 
 namespace {
 bool isDirectory(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  PathInfo info;
+  return pathInfo(path, info) && info.folder;
 }
 
 // Decided afresh each time: a working directory can change between two loads.
@@ -28,7 +27,7 @@ std::string dataRoot() {
   for (const std::string& folder : {beside, beside + "/.."}) {
     // Read with the C library: a stream here would bring the whole stream library into the
     // browser's download.
-    std::FILE* file = std::fopen((folder + "/" ORBITRA_SOURCE_TREE_FILE).c_str(), "r");
+    std::FILE* file = openFile(folder + "/" ORBITRA_SOURCE_TREE_FILE, "r");
     if (file == nullptr) continue;
     char line[4096];
     const bool read = std::fgets(line, sizeof line, file) != nullptr;
@@ -54,4 +53,15 @@ std::string assetFolderNote() {
   char folder[4096];
   if (getcwd(folder, sizeof folder) == nullptr) return "";
   return std::string(" (read from ") + folder + (folder[1] == '\0' ? "" : "/") + "res)";
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes) {
+  std::FILE* file = openFile(path, "rb");
+  if (file == nullptr) return false;
+  bytes.clear();
+  char block[1 << 16];
+  for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
+  const bool read = std::ferror(file) == 0;
+  std::fclose(file);
+  return read;
 }

@@ -13,3 +13,7 @@ std::string assetFile(const char* name);
 // folder in the working directory (" (read from <folder>/res)"), so that a user can tell why it
 // did not read its own; "" otherwise.
 std::string assetFolderNote();
+
+// The whole of a file by its UTF-8 name (any folder name on every system); false when it
+// cannot be read.
+bool readWholeFile(const std::string& path, std::string& bytes);

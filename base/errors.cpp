@@ -9,6 +9,7 @@
 namespace {
 // What went to standard error as errors, for a person who cannot see that stream.
 std::string reported;
+std::string advice;
 }  // namespace
 
 void printError(const char* text) {
@@ -23,8 +24,14 @@ void printMessage(const char* text) {
   std::fprintf(stderr, "%s\n", text);
 }
 
+void adviseOnFailure(const std::string& sentence) {
+  if (sentence.empty()) return;
+  if (!advice.empty()) advice += ' ';
+  advice += sentence;
+}
+
 void endRun(int status) {
   std::fflush(nullptr);
-  if (status != 0) showFailureNotice(reported);
+  if (status != 0) showFailureNotice(advice.empty() ? reported : reported + "\n\n" + advice);
   std::_Exit(status);
 }

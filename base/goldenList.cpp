@@ -284,18 +284,6 @@ bool checkSums(const std::string& text, const std::vector<std::string>& required
   return true;
 }
 
-bool readWholeFile(const std::string& path, std::string& contents) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  contents.clear();
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, got);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
-
 std::string verifiedLine(uint64_t frames, int seconds, int files) {
   return "all " + std::to_string(frames) + " frames and " + std::to_string(seconds) +
          " s of sound identical, " + std::to_string(files) + " files intact";

@@ -7,6 +7,7 @@
 
 #include "base/assetFiles.h"
 #include "base/errors.h"
+#include "base/system.h"
 
 namespace {
 [[noreturn]] void fatalReport(const char* text, const char* file) {
@@ -14,10 +15,16 @@ namespace {
   endRun(1);
 }
 
+// A file the intro cannot read is, for a person, nearly always one left behind when unpacking.
+[[noreturn]] void fileMissing(const char* text, const char* file) {
+  adviseOnFailure(missingFileAdvice(assetFile(file)));
+  fatalReport(text, file);
+}
+
 // Every caller uses the image at once, so a failed conversion ends the run like a missing file.
 SDL_Surface* loadDisplayFormat(const char* file) {
   SDL_Surface* loaded = IMG_Load(assetFile(file).c_str());
-  if (loaded == nullptr) fatalReport("Image load error!  File: ", file);
+  if (loaded == nullptr) fileMissing("Image load error!  File: ", file);
   SDL_Surface* converted = SDL_DisplayFormat(loaded);
   SDL_FreeSurface(loaded);
   if (converted == nullptr) fatalReport("Image optimization error! File: ", file);
@@ -27,19 +34,19 @@ SDL_Surface* loadDisplayFormat(const char* file) {
 
 TTF_Font* loadFont(const char* file, int size) {
   TTF_Font* font = TTF_OpenFont(assetFile(file).c_str(), size);
-  if (font == nullptr) fatalReport("Font load failed! : ", file);
+  if (font == nullptr) fileMissing("Font load failed! : ", file);
   return font;
 }
 
 Mix_Music* loadMusic(const char* file) {
   Mix_Music* music = Mix_LoadMUS(assetFile(file).c_str());
-  if (music == nullptr) fatalReport("Music load error! File: ", file);
+  if (music == nullptr) fileMissing("Music load error! File: ", file);
   return music;
 }
 
 Mix_Chunk* loadSound(const char* file) {
   Mix_Chunk* sound = Mix_LoadWAV_RW(SDL_RWFromFile(assetFile(file).c_str(), "rb"), 1);
-  if (sound == nullptr) fatalReport("Soundfx load error! File: ", file);
+  if (sound == nullptr) fileMissing("Soundfx load error! File: ", file);
   return sound;
 }
 

@@ -316,6 +316,19 @@ TEST(Capture, GoldenListsAreReadWhole) {
   };
   EXPECT_EQ(readSound("sound 2\n" + line("0") + line("1") + line("all")), "read");
   EXPECT_EQ(readSound("sound 2\n" + line("0") + line("all")), "line 3 is not \"1 <hash>\"");
+  // A second as the 32-bit mixer plays it passes only in a build that plays it so.
+  const std::vector<int16_t> silence(2 * SoundCheck::framesPerSecond);
+  const int bytes = static_cast<int>(silence.size() * 2);
+  const std::string silent = frameHashText(hashFrame(silence.data(), bytes, 1, bytes));
+  for (bool mixer32 : {false, true}) {
+    SoundCheck check;
+    std::string error;
+    ASSERT_TRUE(check.read("sound 1\n0 " + hash + " " + silent + "\nall " + silent, mixer32, error))
+        << error;
+    check.add(silence.data(), SoundCheck::framesPerSecond);
+    EXPECT_EQ(check.passed(), mixer32);
+    EXPECT_EQ(check.failure().empty(), mixer32) << check.failure();
+  }
 
   const std::vector<std::string> shipped = {"res/a.dat", "res/b.dat"};
   const auto sums = [&](const std::string& text) {

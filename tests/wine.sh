@@ -3,8 +3,10 @@
 # the capture tool against the native tool's and the golden list (the ARM builds' frame check),
 # then the intro's real window on a 1920x1080 virtual desktop: 1280x960 with the exact caption,
 # every pixel the frame tool's frame at 5000 ms scaled 4x (the clock held by the test build
-# orbitra-held.exe), full screen letterboxed, Escape ending with status 0, and with no sound
-# device one line on standard error, the same in a message box, and status 1.
+# orbitra-held.exe), full screen 4x centred on black, Escape ending with status 0; both programs
+# unpacked from the zip under a non-ASCII folder name and started from another working folder,
+# a video made through a stand-in ffmpeg.exe; failure boxes one after another (no sound device,
+# no res folder), each one line on standard error, a box that stays until answered, status 1.
 # Arguments: the Windows build folder, the repository root, the native frame tool, the comparer.
 set -u
 build=$1 root=$2 frametool=$3 compare=$4
@@ -15,7 +17,7 @@ trap 'exec 2>/dev/null; kill -KILL "${pids[@]}"; wineserver -k; rm -rf "$work"' 
 fail() { echo "FAIL: $*"; exit 1; }
 cd "$root" || fail "no repository root"
 
-export HOME=$work WINEPREFIX=$work/wine WINEARCH=win64 WINEDEBUG=-all
+export HOME=$work WINEPREFIX=$work/wine WINEARCH=win64 WINEDEBUG=-all LC_ALL=C.UTF-8
 # No .NET or browser engine to offer to install; sound through ALSA only, whose default device
 # is the null one: DirectSound works and plays into nothing.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -51,6 +53,38 @@ wine "$build/orbitra-capture.exe" --quiet --seconds 1 --wav - >"$work/stdout.wav
   cmp "$work/a.wav" "$work/stdout.wav" || fail "the soundtrack on standard output differs"
 wineserver -w
 
+# The zip unpacked where people keep downloads, the programs started from another folder.
+app="$work/Téléchargements/Мои демо 演示" elsewhere=$work/elsewhere
+mkdir -p "$app" "$elsewhere" && unzip -q "$build"/orbitra-*-windows-x64.zip -d "$app" &&
+  app=$(echo "$app"/orbitra-*) || fail "cannot unpack the zip"
+cd "$elsewhere" || fail "no working folder"
+wine "$app/orbitra-capture.exe" --quiet --seconds 1 --wav "$app/a ü.wav" --shot 1000 \
+  --shot-dir "$app/out ü" && cmp "$work/a.wav" "$app/a ü.wav" &&
+  cmp "$work/windows/frame-1000.png" "$app/out ü/frame-1000.png" ||
+  fail "the capture tool under a non-ASCII folder name differs"
+wine "$app/orbitra-capture.exe" --verify 2>"$work/verify" ||
+  fail "--verify under a non-ASCII folder name: $(tail -1 "$work/verify")"
+# ffmpeg.exe on the PATH under a name with a blank: it takes every frame to the end of its input
+# and writes its last argument, the video.
+mkdir -p "$work/bin ü" && x86_64-w64-mingw32-gcc -o "$work/bin ü/ffmpeg.exe" -x c - <<'STANDIN' || fail "no stand-in ffmpeg"
+#include <stdio.h>
+#include <fcntl.h>
+#include <io.h>
+int main(int argc, char** argv) {
+  static char block[65536];
+  size_t got, total = 0;
+  _setmode(0, _O_BINARY);
+  while ((got = fread(block, 1, sizeof block, stdin)) > 0) total += got;
+  FILE* out = fopen(argv[argc - 1], "w");
+  return !out || fprintf(out, "%zu\n", total) < 0 || fclose(out);
+}
+STANDIN
+WINEPATH=$(winepath -w "$work/bin ü") timeout 60 wine "$app/orbitra-capture.exe" --quiet \
+  --seconds 1 -o "$work/a video.mkv" || fail "no video through ffmpeg.exe (status $?)"
+[ "$(tr -d '\r' <"$work/a video.mkv")" = $((50 * 320 * 240 * 3)) ] || fail "ffmpeg.exe got no frames"
+cd "$root" || fail "no repository root"
+wineserver -w
+
 start() {  # program, arguments...: sets $intro and $window
   wine "$@" 2>"$work/stderr" &
   intro=$!
@@ -77,34 +111,53 @@ start "$build/orbitra-held.exe" f
 sleep 2
 import -window root "$work/full.png" || fail "no screenshot of the screen"
 [ -n "${ORBITRA_SCREENSHOTS:-}" ] && cp "$work/full.png" "$ORBITRA_SCREENSHOTS/fullscreen-wine.png"
-# 4:3 in the middle of 16:9: 1440x1080 from column 240, black bars beside it.
-"$compare" "$work/full.png" "$frame" 240 0 1440 1080 centres || fail "full screen is not letterboxed"
+# The largest whole factor, 4, in the middle of the screen; black around it.
+"$compare" "$work/full.png" "$frame" 320 60 1280 960 every || fail "full screen is not 4x centred"
 stop
 unset ORBITRA_HELD_TICK
 
-start "$build/orbitra.exe"
+cd "$elsewhere" || fail "no working folder"
+start "$app/orbitra.exe"
 sleep 2
 escape_ends_intro "$intro"
 wineserver -w
 
+# failure_box WHAT SENTENCE PROGRAM...: the program ends with a message box that stays until
+# answered, whose text (Wine's trace of it) has SENTENCE, one line on standard error, status 1.
+failure_box() {
+  local what=$1 sentence=$2 box="" status=0 _
+  shift 2
+  WINEDEBUG=-all,+msgbox wine "$@" 2>"$work/stderr" &
+  intro=$!
+  pids+=("$intro")
+  for _ in $(seq 100); do
+    box=$(xdotool search --name '^Orbitra$' 2>/dev/null | head -1) && [ -n "$box" ] && break
+    kill -0 "$intro" 2>/dev/null || fail "$what: ended without a message box: $(cat "$work/stderr")"
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "$what: no message box"
+  # Nothing from an earlier box may answer this one.
+  sleep 1
+  xdotool getwindowname "$box" >/dev/null 2>&1 || fail "$what: the box closed unanswered"
+  # Space presses the button on its release: a key that acts on its press (Return) leaves its
+  # release to whatever window comes next, which a following box takes as a press of its own.
+  xdotool key --window "$box" space 2>/dev/null
+  wait "$intro" || status=$?
+  wineserver -w
+  [ "$status" = 1 ] || fail "$what: status $status"
+  grep -F "trace:msgbox:" "$work/stderr" | grep -qF "$sentence" || fail "$what: the box lacks \"$sentence\""
+  grep -v ':msgbox:' "$work/stderr" >"$work/lines"
+  [ "$(grep -c . "$work/lines")" = 1 ] || fail "$what: standard error was: $(cat "$work/lines")"
+  echo "Wine: $what: \"$(cat "$work/lines")\", a message box, status 1"
+}
+
 # No sound device: Wine with no audio driver at all.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
 wineserver -w
-wine "$build/orbitra.exe" 2>"$work/stderr" &
-intro=$!
-pids+=("$intro")
-box=""
-for _ in $(seq 100); do
-  box=$(xdotool search --name '^Orbitra$' 2>/dev/null | head -1) && [ -n "$box" ] && break
-  kill -0 "$intro" 2>/dev/null || fail "ended without a message box: $(cat "$work/stderr")"
-  sleep 0.1
-done
-[ -n "$box" ] || fail "no message box with no sound device"
-# The box closes on the key's press; sending its release then finds no window.
-xdotool key --window "$box" Return 2>/dev/null
-status=0
-wait "$intro" || status=$?
-[ "$status" = 1 ] || fail "status $status with no sound device"
-[ "$(grep -c . "$work/stderr")" = 1 ] || fail "with no sound device, standard error was: $(cat "$work/stderr")"
-echo "Wine: window 1280x960 equal to the frame scaled 4x, full screen letterboxed, Escape ended" \
-  "with status 0; no sound device: \"$(cat "$work/stderr")\", a message box, status 1"
+failure_box "no sound device" "No sound device could be opened" "$app/orbitra.exe"
+# The program without its res folder, started from another folder: the box names the program's.
+mkdir -p "$work/no res" && cp "$app/orbitra.exe" "$work/no res/" || fail "cannot copy orbitra.exe"
+SDL_AUDIODRIVER=dummy failure_box "no res folder" 'no res\\res\\' "$work/no res/orbitra.exe"
+echo "Wine: window 1280x960 equal to the frame scaled 4x, full screen 4x centred on black," \
+  "both programs from another folder under a non-ASCII name, a video through ffmpeg.exe," \
+  "Escape ended with status 0"

@@ -1,9 +1,9 @@
 #include "capture.h"
 
 #include <png.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +17,7 @@
 #include "base/assetNames.h"
 #include "base/frameHash.h"
 #include "base/goldenList.h"
+#include "base/system.h"
 #include "encoder.h"
 #include "frameQueue.h"
 #include "frameSource.h"
@@ -156,7 +157,7 @@ int verifyDownload() {
   // The progress line only on a terminal: elsewhere the verdict is the run's one line.
   const int64_t soundFrames = static_cast<int64_t>(sound.seconds()) * 50;
   const int64_t total = soundFrames + static_cast<int64_t>(frames.runFrames());
-  Progress progress(total, isatty(STDERR_FILENO) == 0);
+  Progress progress(total, !errorsGoToLiveTerminal());
   const bool rendered = renderSoundtrack(
       assetFile(assets::music), static_cast<uint64_t>(sound.seconds()) * soundRate,
       [&](const int16_t* data, size_t count) {
@@ -239,8 +240,13 @@ class FrameWriter {
     image.format = PNG_FORMAT_RGB;
     // Quick compression: frames are many, and for further work rather than for keeping.
     image.flags = PNG_IMAGE_FLAG_FAST;
-    if (!png_image_write_to_file(&image, file.writingPath().c_str(), 0, rgb_.data(), 0, nullptr)) {
-      error = "cannot write " + path + ": " + image.message;
+    std::FILE* out = openFile(file.writingPath(), "wb");
+    bool written =
+        out != nullptr && png_image_write_to_stdio(&image, out, 0, rgb_.data(), 0, nullptr);
+    if (out != nullptr && std::fclose(out) != 0) written = false;
+    if (!written) {
+      error = "cannot write " + path + ": " +
+              (image.message[0] != '\0' ? image.message : std::strerror(errno));
       return false;
     }
     return file.commit(error);

@@ -1,8 +1,8 @@
 #include "encoder.h"
 
-#include <sys/stat.h>
-
 #include <sstream>
+
+#include "base/system.h"
 
 namespace {
 void appendWords(std::vector<std::string>& args, const std::string& words) {
@@ -45,8 +45,8 @@ bool Encoder::finish(std::string& error) {
     return false;
   }
   // A clean exit alone does not prove the video was written.
-  struct stat info;
-  if (stat(output_.c_str(), &info) != 0 || info.st_size == 0) {
+  PathInfo info;
+  if (!pathInfo(output_, info) || info.size == 0) {
     error = failure("ffmpeg ended without writing the video");
     return false;
   }

@@ -1,11 +1,11 @@
 // The encoder as a child process on Windows: ffmpeg.exe started with CreateProcess, frames
 // through a pipe, its messages into a temporary file that goes away when closed.
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <sstream>
 
+#include "base/system.h"
 #include "encoder.h"
 
 namespace {
@@ -37,14 +37,14 @@ std::string systemError(const std::string& what) {
 }  // namespace
 
 std::string findProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream folders(path ? path : "");
+  const wchar_t* path = _wgetenv(L"PATH");
+  std::stringstream folders(path ? fromWide(path) : "");
   std::string folder;
   while (std::getline(folders, folder, ';')) {
     if (folder.empty()) continue;
     const std::string candidate = folder + "\\" + name + ".exe";
-    struct stat info;
-    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return candidate;
+    PathInfo info;
+    if (pathInfo(candidate, info) && info.regular) return candidate;
   }
   return "";
 }
@@ -65,15 +65,15 @@ bool Encoder::start(const std::string& program, const EncoderSettings& settings,
   for (const std::string& arg : encoderArguments(settings)) commandLine += " " + quoted(arg);
 
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  char folder[MAX_PATH + 1], name[MAX_PATH + 1];
-  if (GetTempPathA(sizeof folder, folder) != 0 && GetTempFileNameA(folder, "orb", 0, name) != 0) {
-    HANDLE messages = CreateFileA(
+  wchar_t folder[MAX_PATH + 1], name[MAX_PATH + 1];
+  if (GetTempPathW(MAX_PATH + 1, folder) != 0 && GetTempFileNameW(folder, L"orb", 0, name) != 0) {
+    HANDLE messages = CreateFileW(
         name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (messages != INVALID_HANDLE_VALUE) messages_ = messages;
   }
-  HANDLE nothing = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                               OPEN_EXISTING, 0, nullptr);
+  HANDLE nothing = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               &inherited, OPEN_EXISTING, 0, nullptr);
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherited, 1 << 20)) {
     error = systemError("cannot start ffmpeg");
@@ -83,15 +83,16 @@ bool Encoder::start(const std::string& program, const EncoderSettings& settings,
   // Only the child's end is inherited.
   SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
 
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = readEnd;
   startup.hStdOutput = nothing;
   startup.hStdError = messages_ != nullptr ? handle(messages_) : nothing;
   PROCESS_INFORMATION started{};
-  const BOOL ok = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                 CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+  std::wstring wideCommandLine = toWide(commandLine);
+  const BOOL ok = CreateProcessW(toWide(program).c_str(), wideCommandLine.data(), nullptr, nullptr,
+                                 TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
   CloseHandle(readEnd);
   if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
   if (!ok) {

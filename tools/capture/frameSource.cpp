@@ -3,6 +3,7 @@
 #include <SDL_mixer.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/frameLoop.h"
@@ -26,7 +27,9 @@ Uint32 scriptedTicks() {
 std::string FrameSource::missingAsset() {
   for (const char* file : assets::all) {
     const std::string path = assetFile(file);
-    if (access(path.c_str(), R_OK) != 0) return path;
+    std::FILE* readable = openFile(path, "rb");
+    if (readable == nullptr) return path;
+    std::fclose(readable);
   }
   return "";
 }

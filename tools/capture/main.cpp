@@ -2,14 +2,21 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "base/system.h"
 #include "capture.h"
 #include "options.h"
 
 int main(int argc, char** argv) {
+  // Paths in the arguments as UTF-8, like every path the programs hand on.
+  std::vector<std::string> arguments = programArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
   CaptureOptions options;
   std::string error;
-  if (!parseOptions(argc, argv, options, error)) {
+  if (!parseOptions(argc, pointers.data(), options, error)) {
     std::fprintf(stderr, "orbitra-capture: %s\n", error.c_str());
     return 2;
   }

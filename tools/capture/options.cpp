@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/system.h"
+
 const char* const usageText =
     "usage: orbitra-capture [options]\n"
     "Renders the intro offline: frame n with the clock at START + 20 n ms, and the music\n"
@@ -74,7 +76,7 @@ bool sizeValue(const char* text, int& width, int& height) {
 
 std::string extensionOf(const std::string& path) {
   const size_t dot = path.rfind('.');
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.find_last_of(pathSeparators);
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
   std::string extension = path.substr(dot + 1);
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "base/system.h"
+
 namespace {
 std::string folderOf(const std::string& path);
 }  // namespace
@@ -36,8 +38,8 @@ int makeTemporary(std::vector<char>& name, int suffixLength) {
       seed = seed * 1103515245u + 12345u;
       letters[i] = pool[(seed >> 16) % (sizeof pool - 1)];
     }
-    const int fd =
-        ::open(name.data(), O_WRONLY | O_CREAT | O_EXCL | privateFile, _S_IREAD | _S_IWRITE);
+    const int fd = _wopen(toWide(name.data()).c_str(), O_WRONLY | O_CREAT | O_EXCL | privateFile,
+                          _S_IREAD | _S_IWRITE);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -47,7 +49,10 @@ int makeTemporary(std::vector<char>& name, int suffixLength) {
 void giveUsualMode(int) {}
 
 bool replaceFile(const char* from, const char* to) {
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
   errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
   return false;
 }
@@ -57,7 +62,15 @@ void useStandardOutputForBytes() {
 }
 
 bool newFolder(const char* path) {
-  return mkdir(path) == 0;
+  return _wmkdir(toWide(path).c_str()) == 0;
+}
+
+int openInPlace(const char* path, int flags) {
+  return _wopen(toWide(path).c_str(), flags);
+}
+
+void removeName(const char* path) {
+  _wunlink(toWide(path).c_str());
 }
 
 // Windows has no signal for a closed pipe: the write fails and says so.
@@ -98,6 +111,14 @@ void useStandardOutputForBytes() {}
 
 bool newFolder(const char* path) {
   return mkdir(path, 0777) == 0;
+}
+
+int openInPlace(const char* path, int flags) {
+  return ::open(path, flags);
+}
+
+void removeName(const char* path) {
+  unlink(path);
 }
 
 // A stopped reader (ffmpeg, or whatever reads standard output) shows as a failed write,
@@ -158,7 +179,7 @@ void unlistTemporary(int slot) {
 
 void removeTemporaries() {
   for (int i = 0; i < maxTemporaries; ++i) {
-    if (used[i]) unlink(temporaries[i]);
+    if (used[i]) removeName(temporaries[i]);
     used[i] = 0;
   }
 }
@@ -195,8 +216,8 @@ void installOutputCleanup() {
 
 bool makeFolder(const std::string& path, std::string& error) {
   if (newFolder(path.c_str()) || errno == EEXIST) {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    PathInfo info;
+    if (pathInfo(path, info) && info.folder) return true;
     error = "cannot write into " + path + ": it is not a folder";
     return false;
   }
@@ -222,15 +243,15 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
     error = describe("write", path);
     return false;
   }
-  struct stat info;
-  if (opened || (stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
-    if (!opened && S_ISDIR(info.st_mode)) {
+  PathInfo info;
+  if (opened || (pathInfo(target_, info) && !info.regular)) {
+    if (!opened && info.folder) {
       error = "cannot write " + path + ": it is a folder";
       return false;
     }
     // A device, a pipe or an open file: nothing half-written is left behind under a name. An
     // open file is added to, as through the descriptor it stands for.
-    fd_ = ::open(path.c_str(), O_WRONLY | privateFile | (opened ? O_APPEND : 0));
+    fd_ = openInPlace(path.c_str(), O_WRONLY | privateFile | (opened ? O_APPEND : 0));
     if (fd_ < 0) {
       error = describe("write", path);
       return false;
@@ -309,7 +330,7 @@ void OutputFile::discard() {
   }
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
-  if (!writing_.empty()) unlink(writing_.c_str());
+  if (!writing_.empty()) removeName(writing_.c_str());
   unlistTemporary(slot_);
   slot_ = -1;
   writing_.clear();

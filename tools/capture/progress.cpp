@@ -1,12 +1,12 @@
 #include "progress.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
+#include "base/system.h"
+
 Progress::Progress(int64_t total, bool quiet)
-    : total_(total), quiet_(quiet), terminal_(isatty(STDERR_FILENO) != 0) {
+    : total_(total), quiet_(quiet), terminal_(errorsGoToLiveTerminal()) {
   start_ = last_ = Clock::now();
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/assetFiles.h"
+
 // The player mixes native 16-bit samples; WAV and the mixer's output are little-endian.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "samples are written as mixed");
 
@@ -75,11 +77,15 @@ std::string wavHeader(uint32_t samples) {
 bool renderSoundtrack(const std::string& file, uint64_t samples,
                       const std::function<bool(const int16_t*, size_t)>& sink, std::string& error) {
   if (!startPlayer(error)) return false;
-  std::vector<CHAR> name(file.begin(), file.end());
-  name.push_back('\0');
-  MODULE* module = Player_Load(name.data(), 64, 0);
+  // Read by its UTF-8 name and played from memory: the player's own opening takes names in
+  // Windows' narrow code page.
+  std::string bytes;
+  MODULE* module = readWholeFile(file, bytes) && !bytes.empty()
+                       ? Player_LoadMem(bytes.data(), static_cast<int>(bytes.size()), 64, 0)
+                       : nullptr;
   if (module == nullptr) {
-    error = "cannot load the music " + file + ": " + MikMod_strerror(MikMod_errno);
+    error = "cannot load the music " + file + ": " +
+            (bytes.empty() ? "cannot read it" : MikMod_strerror(MikMod_errno));
     MikMod_Exit();
     return false;
   }
