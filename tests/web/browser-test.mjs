@@ -21,6 +21,7 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
 import { parseArgs } from 'node:util';
 import { pathToFileURL } from 'node:url';
@@ -72,12 +73,14 @@ async function launchWebKit() {
   const service = new DriverService('/usr/bin/WebKitWebDriver', {
     port, hostname: '127.0.0.1', args: [`--port=${port}`] });
   const server = await service.start();
+  const miniBrowser = process.env.MINIBROWSER || `/usr/lib/${execFileSync('dpkg-architecture',
+    ['-qDEB_HOST_MULTIARCH'], { encoding: 'utf8' }).trim()}/webkit2gtk-4.1/MiniBrowser`;
   const keys = { Escape: Key.ESCAPE, Enter: Key.ENTER, Tab: Key.TAB, PageDown: Key.PAGE_DOWN,
                  Shift: Key.SHIFT };
   const newPage = async () => {
     const driver = await new Builder().usingServer(server).withCapabilities({
       browserName: 'MiniBrowser', 'webkitgtk:browserOptions': {
-        binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', args: ['--automation'] },
+        binary: miniBrowser, args: ['--automation'] },
     }).build();
     await driver.manage().setTimeouts({ script: 1200000 });
     const evaluate = (fn, ...args) =>
