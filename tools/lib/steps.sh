@@ -1,0 +1,75 @@
+# shellcheck shell=bash
+# Sourced by the scripts that run a list of named steps (CI, releases, the cross builds).
+#   step NAME COMMAND [ARGS...]  runs the command (a function too, in this shell) unless
+#                                NAME is left out; records its status and seconds. Its output
+#                                goes to $steps_logs/NAME.log when steps_logs is set, else to
+#                                standard error and a log of its own. On failure the log's
+#                                last lines are shown. Returns the command's status (0 when
+#                                left out).
+#   steps_wanted NAME            true when NAME is among the steps asked for in ORBITRA_STEPS
+#                                (exact names, separated by spaces or commas; all when empty)
+#   step_note TEXT               a note for the summary's line of the step running now
+#   steps_summary                prints one table and returns 1 when any step failed
+# steps_failed and steps_skipped count as the steps go.
+
+steps_names=() steps_results=() steps_seconds=() steps_notes=()
+steps_failed=0 steps_skipped=0 steps_first_failure=
+steps_started=$SECONDS
+
+steps_wanted() {
+  local wanted
+  [ -z "${ORBITRA_STEPS:-}" ] && return 0
+  for wanted in ${ORBITRA_STEPS//,/ }; do
+    [ "$wanted" = "$1" ] && return 0
+  done
+  return 1
+}
+
+step_note() { steps_notes[${#steps_names[@]}]=$*; }
+
+step() {
+  local name=$1 start=$SECONDS status=0 log
+  shift
+  if ! steps_wanted "$name"; then
+    steps_names+=("$name") steps_results+=(skipped) steps_seconds+=(0)
+    steps_skipped=$((steps_skipped + 1))
+    return 0
+  fi
+  echo "== $name ==" >&2
+  if [ -n "${steps_logs:-}" ]; then
+    mkdir -p "$steps_logs"
+    log=$steps_logs/$name.log
+    "$@" >"$log" 2>&1 || status=$?
+  else
+    log=$(mktemp "${TMPDIR:-/tmp}/orbitra-step.XXXXXX")
+    "$@" > >(tee "$log" >&2) 2>&1 || status=$?
+    wait $! 2>/dev/null # the copy's last lines, before reading the log
+  fi
+  steps_names+=("$name") steps_seconds+=($((SECONDS - start)))
+  if [ "$status" -eq 0 ]; then
+    steps_results+=(ok)
+  else
+    steps_results+=(FAILED)
+    steps_failed=$((steps_failed + 1))
+    echo "== $name FAILED (status $status); the end of its output:" >&2
+    tail -n 15 "$log" >&2
+    [ -n "$steps_first_failure" ] || steps_first_failure="$name: $(tail -n 5 "$log")"
+  fi
+  [ -n "${steps_logs:-}" ] || rm -f "$log"
+  return "$status"
+}
+
+steps_summary() {
+  local i
+  {
+    echo
+    for i in "${!steps_names[@]}"; do
+      printf '%-20s %-7s %5ss  %s\n' "${steps_names[$i]}" "${steps_results[$i]}" \
+        "${steps_seconds[$i]}" "${steps_notes[$i]:-}"
+    done
+    echo "$((${#steps_names[@]} - steps_failed - steps_skipped)) passed, $steps_failed failed," \
+      "$steps_skipped skipped; $((SECONDS - steps_started)) s in all"
+    [ -z "$steps_first_failure" ] || printf 'first failure, %s\n' "$steps_first_failure"
+  } >&2
+  [ "$steps_failed" -eq 0 ]
+}
