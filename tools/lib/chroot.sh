@@ -8,7 +8,7 @@
 #   chroot_run DIR CMD...    runs CMD in DIR with a clean environment, in private mount and
 #                            process namespaces: /proc, /sys and /dev (and each path in
 #                            CHROOT_BINDS) are mounted inside them only, and every process and
-#                            mount ends with the call, even when it is killed
+#                            mount ends with the call, even when it or its caller is killed
 #   chroot_remove DIR        ends what still runs in DIR, unmounts what is mounted there and
 #                            removes it, whatever the spelling of DIR
 
@@ -52,9 +52,10 @@ chroot_run() {
   dir=$(realpath -e "$1") || return 1
   shift
   # Inside, the namespaces' first process mounts, then becomes the command; when it ends, or
-  # the call is killed (--kill-child), the kernel ends the rest and drops the mounts.
+  # the call or its caller is killed (the death signals), the kernel ends the rest and drops
+  # the mounts.
   # shellcheck disable=SC2016 # expanded by the inner shell
-  unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$dir/proc" \
+  setpriv --pdeathsig KILL unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$dir/proc" \
     sh -c 'dir=$1; shift
       mount -t sysfs sysfs "$dir/sys" && mount --rbind /dev "$dir/dev" || exit 125
       for path in $CHROOT_BINDS; do

@@ -42,8 +42,12 @@ step() {
     "$@" >"$log" 2>&1 || status=$?
   else
     log=$(mktemp "${TMPDIR:-/tmp}/orbitra-step.XXXXXX")
-    "$@" > >(tee "$log" >&2) 2>&1 || status=$?
-    wait $! 2>/dev/null # the copy's last lines, before reading the log
+    local copy copier
+    exec {copy}> >(tee "$log" >&2)
+    copier=$!
+    "$@" >&"$copy" 2>&1 || status=$?
+    exec {copy}>&-
+    wait "$copier" # the copy's last lines, before reading the log
   fi
   steps_names+=("$name") steps_seconds+=($((SECONDS - start)))
   if [ "$status" -eq 0 ]; then
