@@ -43,7 +43,7 @@ build_site() {
   # source folder cannot be configured again.
   grep -qsx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build_dir/CMakeCache.txt" ||
     rm -f "$build_dir/CMakeCache.txt"
-  emcmake cmake --preset web -DORBITRA_WEB_LIBS="$libs" >"$build_dir/configure.log" 2>&1 ||
+  emcmake cmake --preset web -DORBITRA_LIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
     { cat "$build_dir/configure.log" >&2; exit 1; }
   cmake --build --preset web -j"$(nproc)" >"$build_dir/build.log" 2>&1 ||
     { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
