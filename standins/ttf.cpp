@@ -159,7 +159,7 @@ extern "C" CompatFont* ORBITRA_STANDIN(TTF_OpenFont)(const char* file, int ptsiz
 }
 
 extern "C" SDL_Surface* ORBITRA_STANDIN(TTF_RenderText_Solid)(CompatFont* font, const char* text,
-                                                             SDL_Color fg) {
+                                                              SDL_Color fg) {
   if (startCount == 0) {
     SDL_SetError("Library not initialized");
     return nullptr;

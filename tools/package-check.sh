@@ -59,12 +59,12 @@ status=$?
 phase "installed, verified and ran"
 
 # --- Run it from / as the menu would ----------------------------------------------------------
-# The library the intro's process has mapped, as seen from this machine.
+# The SDL 1.2 library the intro has mapped, as seen from this machine: in the process started
+# or one below it.
 intro_sdl() {
   local pid
-  for pid in $(pgrep -P "$1") "$1"; do
-    grep -o '[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$pid/maps" 2>/dev/null | head -1
-  done
+  grep -o '[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$1/maps" 2>/dev/null | head -1
+  for pid in $(pgrep -P "$1"); do intro_sdl "$pid"; done
 }
 if [ $native = yes ]; then
   # shellcheck source=tests/lib/xdisplay.sh

@@ -135,34 +135,7 @@ source_archive() {
 step source source_archive
 
 # The release's notes: the changelog's entry for this version, and how to check a download.
-notes() {
-  local entry
-  # The entry's items, below its heading "## <version> - <date>".
-  entry=$(awk -v v="$version" '/^## / { on = ($2 == v); next } on' CHANGELOG.md | sed '/./,$!d')
-  [ -n "$entry" ] || { echo "CHANGELOG.md has no entry for $version"; return 1; }
-  {
-    echo "# orbitra $version, $(awk -v v="$version" '$1 == "##" && $2 == v { print $4 }' CHANGELOG.md)"
-    echo
-    echo "$entry"
-    echo
-    cat <<EOF
-## Check what you see
-
-Every download draws exactly the same frames as every other. Each carries the list of those
-frames' hashes and a way to draw the first three minutes again and compare them, on your own
-machine:
-
-- Linux (the packages): \`/usr/games/orbitra-capture --verify\`
-- Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
-- the browser (the site or the single page): open it with \`?verify\` after its address, as in
-  \`orbitra.html?verify\`; the line appears on the page
-
-Each ends with one line: "all N frames identical", or the first frame that differs. Check the
-files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.
-EOF
-  } >"$out/NOTES.md"
-}
-step notes notes
+step notes sh -c 'tools/release-notes.sh "$0" >"$1"' "$version" "$out/NOTES.md"
 
 # --- The release, checked -----------------------------------------------------------------------
 # The amd64 package from this build in a fresh Debian system; the ARM ones were installed by

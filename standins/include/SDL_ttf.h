@@ -1,8 +1,8 @@
 #ifndef ORBITRA_STANDIN_SDL_TTF_H
 #define ORBITRA_STANDIN_SDL_TTF_H
-// The stand-in text library of the browser and Windows builds: the calls the intro makes (start, open a font at a size,
-// render a line in the solid mode, the error text, stop), over FreeType, giving the same
-// surfaces as the real library. The desktop build uses the real one.
+// The stand-in text library of the browser and Windows builds: the calls the intro makes
+// (start, open a font at a size, render a line in the solid mode, the error text, stop), over
+// FreeType, giving the same surfaces as the real library. The desktop build uses the real one.
 
 #include <SDL.h>
 
@@ -20,8 +20,8 @@ int ORBITRA_STANDIN(TTF_Init)(void);
 void ORBITRA_STANDIN(TTF_Quit)(void);
 ORBITRA_STANDIN(TTF_Font) * ORBITRA_STANDIN(TTF_OpenFont)(const char* file, int ptsize);
 // Latin-1 text; an 8-bit surface with the background as colour 0 (keyed) and the text as 1.
-SDL_Surface* ORBITRA_STANDIN(TTF_RenderText_Solid)(ORBITRA_STANDIN(TTF_Font) * font, const char* text,
-                                                  SDL_Color fg);
+SDL_Surface* ORBITRA_STANDIN(TTF_RenderText_Solid)(ORBITRA_STANDIN(TTF_Font) * font,
+                                                   const char* text, SDL_Color fg);
 
 #ifdef __cplusplus
 }

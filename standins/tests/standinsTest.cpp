@@ -1,5 +1,5 @@
-// The browser and Windows builds' image and text stand-ins against the real libraries, on the desktop:
-// every surface must match in size, format, colour key, palette and every visible byte.
+// The browser and Windows builds' image and text stand-ins against the real libraries, on the
+// desktop: every surface must match in size, format, colour key, palette and every visible byte.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_ttf.h>
