@@ -143,7 +143,7 @@ std::string writePng(const std::string& name, int colourType, int depth,
   return path;
 }
 
-class CompatText : public ::testing::Test {
+class StandinText : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_EQ(TTF_Init(), 0);
@@ -175,17 +175,17 @@ class CompatText : public ::testing::Test {
   static TTF_Font* real[25];
   static standin_TTF_Font* standin[25];
 };
-TTF_Font* CompatText::real[25];
-standin_TTF_Font* CompatText::standin[25];
+TTF_Font* StandinText::real[25];
+standin_TTF_Font* StandinText::standin[25];
 }  // namespace
 
-TEST(CompatImage, IntroImagesLoadAsTheRealLibraryLoadsThem) {
+TEST(StandinImage, IntroImagesLoadAsTheRealLibraryLoadsThem) {
   for (const char* name : {"back.dat", "logo.dat", "gsball.dat", "rball.dat"}) {
     expectSameImage(root + "/res/" + name);
   }
 }
 
-TEST(CompatImage, EveryPngLayoutLoadsAsTheRealLibraryLoadsIt) {
+TEST(StandinImage, EveryPngLayoutLoadsAsTheRealLibraryLoadsIt) {
   expectSameImage(writePng("rgb8", PNG_COLOR_TYPE_RGB, 8));
   expectSameImage(writePng("rgb16-keyed", PNG_COLOR_TYPE_RGB, 16, {}, true));
   expectSameImage(writePng("rgb8-keyed-interlaced", PNG_COLOR_TYPE_RGB, 8, {}, true, true));
@@ -206,7 +206,7 @@ TEST(CompatImage, EveryPngLayoutLoadsAsTheRealLibraryLoadsIt) {
 }
 
 // Each failure, and a load that works, leaves no file open.
-TEST(CompatImage, MissingTruncatedAndForeignFilesFail) {
+TEST(StandinImage, MissingTruncatedAndForeignFilesFail) {
   const auto openFiles = [] {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
   };
@@ -226,13 +226,13 @@ TEST(CompatImage, MissingTruncatedAndForeignFilesFail) {
   EXPECT_EQ(openFiles(), before);
 }
 
-TEST_F(CompatText, TheScrollMessageRendersAsTheRealLibraryRendersIt) {
+TEST_F(StandinText, TheScrollMessageRendersAsTheRealLibraryRendersIt) {
   EXPECT_EQ(render(scrollMessage), "");
   for (int size : {8, 12, 16}) EXPECT_EQ(render(scrollMessage, size), "") << size << " points";
   EXPECT_EQ(render(scrollMessage, 18, SDL_Color{0, 0, 0, 0}), "");
 }
 
-TEST_F(CompatText, EveryPrintableCharacterAloneAndInPairsRendersTheSame) {
+TEST_F(StandinText, EveryPrintableCharacterAloneAndInPairsRendersTheSame) {
   for (char a = ' '; a <= '~'; ++a) {
     ASSERT_EQ(render(std::string(1, a)), "") << "'" << a << "'";
     for (char b = ' '; b <= '~'; ++b) {
@@ -241,7 +241,7 @@ TEST_F(CompatText, EveryPrintableCharacterAloneAndInPairsRendersTheSame) {
   }
 }
 
-TEST_F(CompatText, SpacesLatinOneAndEmptyTextRenderTheSame) {
+TEST_F(StandinText, SpacesLatinOneAndEmptyTextRenderTheSame) {
   for (const char* text : {" ", "     ", "  x  ", "\xE9t\xE9 \xA9 \xFF", "a\tb"}) {
     EXPECT_EQ(render(text), "") << "'" << text << "'";
   }
@@ -250,7 +250,7 @@ TEST_F(CompatText, SpacesLatinOneAndEmptyTextRenderTheSame) {
   EXPECT_EQ(render(""), "");
 }
 
-TEST(CompatTextLibrary, FontsNeedTheLibraryAndAReadableFile) {
+TEST(StandinTextLibrary, FontsNeedTheLibraryAndAReadableFile) {
   EXPECT_EQ(standin_TTF_OpenFont((root + "/res/bigFont.ttf").c_str(), 18), nullptr);
   ASSERT_EQ(standin_TTF_Init(), 0);
   EXPECT_EQ(standin_TTF_OpenFont((root + "/res/missing.ttf").c_str(), 18), nullptr);
@@ -262,7 +262,7 @@ TEST(CompatTextLibrary, FontsNeedTheLibraryAndAReadableFile) {
 // The intro's font is a pixel font: whole-pixel metrics, no kerning, nothing left of the pen.
 // An outline font from the system reaches the stand-in's other paths (negative bearings at the
 // start and mid-line, kerning, fractional metrics, descenders below the font's height).
-TEST(CompatTextOutlineFonts, SystemFontsRenderAsTheRealLibraryRendersThem) {
+TEST(StandinTextOutlineFonts, SystemFontsRenderAsTheRealLibraryRendersThem) {
   const std::string folder = "/usr/share/fonts/truetype/dejavu/";
   const std::vector<std::string> files = {"DejaVuSans.ttf", "DejaVuSerif-Italic.ttf"};
   if (!std::ifstream(folder + files[0])) GTEST_SKIP() << "fonts-dejavu-core is not installed";
