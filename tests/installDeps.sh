@@ -30,12 +30,13 @@ missing=$(sed -n 's/^Missing Debian packages: //p' <<<"$output")
 echo "only the foreign-only package is missing: $missing"
 
 # Steps are chosen by exact name; the summary lists each and the first failure's last line, and
-# its status is 1.
-summary=$(ORBITRA_STEPS="good,bad-one" bash -c ". '$root/tools/lib/steps.sh'; step good true
+# its status is 1, as when a name asked for is no step's.
+summary=$(ORBITRA_STEPS="good,bad-one nosuch" bash -c ". '$root/tools/lib/steps.sh'; step good true
   step bad-one sh -c 'echo why; exit 3'; step bad false; steps_summary" 2>&1)
 status=$?
 [ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
-  grep -q '^first failure, bad-one: why' <<<"$summary" || { echo "FAIL: status $status: $summary"; exit 1; }
+  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" ||
+  { echo "FAIL: status $status: $summary"; exit 1; }
 
 # Source lines for every archive the machine installs from, even when its own source lines
 # name the security suite only.

@@ -9,7 +9,8 @@
 #   steps_wanted NAME            true when NAME is among the steps asked for in ORBITRA_STEPS
 #                                (exact names, separated by spaces or commas; all when empty)
 #   step_note TEXT               a note for the summary's line of the step running now
-#   steps_summary                prints one table and returns 1 when any step failed
+#   steps_summary                prints one table and returns 1 when any step failed or a
+#                                name asked for is no step's
 # steps_failed and steps_skipped count as the steps go.
 
 steps_names=() steps_results=() steps_seconds=() steps_notes=()
@@ -64,14 +65,20 @@ step() {
 }
 
 steps_summary() {
-  local i
+  local i wanted
+  # A name asked for that no step has is a typing error, not a step passed.
+  for wanted in ${ORBITRA_STEPS//,/ }; do
+    grep -qxF -- "$wanted" < <(printf '%s\n' "${steps_names[@]}") && continue
+    echo "no step is named $wanted" >&2
+    steps_failed=$((steps_failed + 1))
+  done
   {
     echo
     for i in "${!steps_names[@]}"; do
       printf '%-20s %-7s %5ss  %s\n' "${steps_names[$i]}" "${steps_results[$i]}" \
         "${steps_seconds[$i]}" "${steps_notes[$i]:-}"
     done
-    echo "$((${#steps_names[@]} - steps_failed - steps_skipped)) passed, $steps_failed failed," \
+    echo "$(grep -cx ok < <(printf '%s\n' "${steps_results[@]}")) passed, $steps_failed failed," \
       "$steps_skipped skipped; $((SECONDS - steps_started)) s in all"
     [ -z "$steps_first_failure" ] || printf 'first failure, %s\n' "$steps_first_failure"
   } >&2
