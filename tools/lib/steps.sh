@@ -16,11 +16,14 @@
 steps_names=() steps_results=() steps_seconds=() steps_notes=()
 steps_failed=0 steps_skipped=0 steps_first_failure=
 steps_started=$SECONDS
+# The names asked for choose this script's steps only, not those of the scripts it runs.
+steps_asked=${ORBITRA_STEPS:-}
+unset ORBITRA_STEPS
 
 steps_wanted() {
   local wanted
-  [ -z "${ORBITRA_STEPS:-}" ] && return 0
-  for wanted in ${ORBITRA_STEPS//,/ }; do
+  [ -z "$steps_asked" ] && return 0
+  for wanted in ${steps_asked//,/ }; do
     [ "$wanted" = "$1" ] && return 0
   done
   return 1
@@ -67,7 +70,7 @@ step() {
 steps_summary() {
   local i wanted
   # A name asked for that no step has is a typing error, not a step passed.
-  for wanted in ${ORBITRA_STEPS//,/ }; do
+  for wanted in ${steps_asked//,/ }; do
     grep -qxF -- "$wanted" < <(printf '%s\n' "${steps_names[@]}") && continue
     echo "no step is named $wanted" >&2
     steps_failed=$((steps_failed + 1))
