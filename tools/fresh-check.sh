@@ -58,53 +58,43 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-phases=() phase_seconds=()
-phase_start=$SECONDS
-phase() {  # name: ends the phase begun at the last call
-  phases+=("$1") phase_seconds+=($((SECONDS - phase_start)))
-  say "$1: $((SECONDS - phase_start)) s"
-  phase_start=$SECONDS
-}
+# shellcheck source=lib/steps.sh
+. "$root/tools/lib/steps.sh"
 
-# --- A fresh Debian 12, with git to clone with ------------------------------------------------
-say "making a Debian 12 base system in $sys"
-ORBITRA_CHROOT_CACHE=$work/cache chroot_make "$sys" bookworm amd64 git || fail "debootstrap failed"
-rm -rf "$work/cache"
+# --- A fresh Debian 12, with git to clone with, and the clone ---------------------------------
 # This machine's certificate authorities, for HTTPS through its network (npm fetches the
 # browser test's driver), handed to node only.
 machine_ca=()
-if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
-  cp /etc/ssl/certs/ca-certificates.crt "$sys/etc/this-machine-ca.crt"
-  machine_ca=(NODE_EXTRA_CA_CERTS=/etc/this-machine-ca.crt)
-fi
-git -C "$root" bundle create "$sys/tmp/orbitra.bundle" HEAD >/dev/null 2>&1 ||
-  fail "cannot bundle $commit"
-chroot_run "$sys" git clone -q /tmp/orbitra.bundle /root/orbitra >"$work/git.log" 2>&1 ||
-  fail "git clone failed: $(tail -5 "$work/git.log")"
-[ "$(chroot_run "$sys" git -C /root/orbitra rev-parse HEAD)" = "$commit" ] || fail "the clone is not at $commit"
-rm "$sys/tmp/orbitra.bundle"
-phase "debootstrap, git and the clone"
+[ -f /etc/ssl/certs/ca-certificates.crt ] && machine_ca=(NODE_EXTRA_CA_CERTS=/etc/this-machine-ca.crt)
+make_system() {
+  ORBITRA_CHROOT_CACHE=$work/cache chroot_make "$sys" bookworm amd64 git || return 1
+  rm -rf "$work/cache"
+  [ ${#machine_ca[@]} = 0 ] || cp /etc/ssl/certs/ca-certificates.crt "$sys/etc/this-machine-ca.crt"
+  git -C "$root" bundle create "$sys/tmp/orbitra.bundle" HEAD &&
+    chroot_run "$sys" git clone -q /tmp/orbitra.bundle /root/orbitra &&
+    [ "$(chroot_run "$sys" git -C /root/orbitra rev-parse HEAD)" = "$commit" ] &&
+    rm "$sys/tmp/orbitra.bundle"
+}
+say "making a Debian 12 system in $sys"
+step system make_system || { steps_summary; exit 1; }
 
 # --- The CI command -------------------------------------------------------------------------
 run=${ORBITRA_FRESH_RUN:-.ci/run}
 say "running $run in the fresh system (its output also in $log)"
-# In the background, so that a signal to this script ends it at once.
-# shellcheck disable=SC2016 # expanded by the inner shell
-chroot_run "$sys" env "${machine_ca[@]}" sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
-  cd /root/orbitra && exec $0' "$run" > >(tee "$log") 2>&1 &
-run_pid=$!
-wait "$run_pid"
-status=$?
+run_in_system() {
+  # In the background, so that a signal to this script ends it at once.
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  chroot_run "$sys" env "${machine_ca[@]}" sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+    cd /root/orbitra && exec $0' "$run" > >(tee "$log") 2>&1 &
+  run_pid=$!
+  wait "$run_pid"
+}
+step "$run" run_in_system
 run_pid=
-phase "$run (status $status)"
 if [ -d "$sys/root/orbitra/release" ]; then
   rm -rf "$base_dir/orbitra-fresh-release"
   cp -a "$sys/root/orbitra/release" "$base_dir/orbitra-fresh-release"
   say "its release is in $base_dir/orbitra-fresh-release"
 fi
-echo
-echo "== tools/fresh-check.sh at $commit =="
-for i in "${!phases[@]}"; do printf '%-34s %6ss\n' "${phases[$i]}" "${phase_seconds[$i]}"; done
-printf '%-34s %6ss\n' total "$SECONDS"
-[ "$status" -eq 0 ] || fail "$run failed in the fresh system (status $status)"
-say "OK"
+say "at $commit:"
+steps_summary
