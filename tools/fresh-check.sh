@@ -85,11 +85,11 @@ run_in_system() {
   # In the background, so that a signal to this script ends it at once.
   # shellcheck disable=SC2016 # expanded by the inner shell
   chroot_run "$sys" env "${machine_ca[@]}" sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
-    cd /root/orbitra && exec $0' "$run" > >(tee "$log") 2>&1 &
+    cd /root/orbitra && eval "exec $0"' "$run" > >(tee "$log") 2>&1 &
   run_pid=$!
   wait "$run_pid"
 }
-step "$run" run_in_system
+step run run_in_system
 run_pid=
 if [ -d "$sys/root/orbitra/release" ]; then
   rm -rf "$base_dir/orbitra-fresh-release"
