@@ -16,7 +16,7 @@
 . "$(dirname "${BASH_SOURCE[0]}")/packages.sh"
 
 chroot_make() {
-  local dir=$1 suite=$2 arch=$3 mirror cache key tarball work
+  local dir=$1 suite=$2 arch=$3 mirror cache key tarball made
   shift 3
   mirror=${ORBITRA_MIRROR:-$(debian_archive | head -n1)}
   [ -n "$mirror" ] || { echo "this machine's apt sources name no $suite archive" >&2; return 1; }
@@ -25,16 +25,16 @@ chroot_make() {
   tarball=$cache/$suite-$arch-$key.tar
   if [ ! -f "$tarball" ]; then
     need_packages debootstrap || return 1
-    mkdir -p "$cache" && work=$(mktemp -d "$cache/make.XXXXXX") || return 1
+    mkdir -p "$cache" && made=$(mktemp -d "$cache/make.XXXXXX") || return 1
     echo "making a $suite $arch system with debootstrap (kept in $tarball)" >&2
     if ! debootstrap --arch="$arch" --variant=minbase ${1:+"--include=$(IFS=,; echo "$*")"} \
-      "$suite" "$work/root" "$mirror" >"$work/log" 2>&1; then
-      tail -n 5 "$work/log" >&2
-      rm -rf --one-file-system "$work"
+      "$suite" "$made/root" "$mirror" >"$made/log" 2>&1; then
+      tail -n 5 "$made/log" >&2
+      rm -rf --one-file-system "$made"
       return 1
     fi
-    tar -C "$work/root" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"
-    rm -rf --one-file-system "$work"
+    tar -C "$made/root" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"
+    rm -rf --one-file-system "$made"
   fi
   chroot_remove "$dir" && mkdir -p "$dir" && tar -C "$dir" -xf "$tarball" || return 1
   cp /etc/resolv.conf "$dir/etc/resolv.conf"

@@ -32,39 +32,39 @@ steps_wanted() {
 step_note() { steps_notes[${#steps_names[@]}]=$*; }
 
 step() {
-  local name=$1 start=$SECONDS status=0 log
+  local steps_name=$1 steps_start=$SECONDS steps_status=0 steps_log
   shift
-  if ! steps_wanted "$name"; then
-    steps_names+=("$name") steps_results+=(skipped) steps_seconds+=(0)
+  if ! steps_wanted "$steps_name"; then
+    steps_names+=("$steps_name") steps_results+=(skipped) steps_seconds+=(0)
     steps_skipped=$((steps_skipped + 1))
     return 0
   fi
-  echo "== $name ==" >&2
+  echo "== $steps_name ==" >&2
   if [ -n "${steps_logs:-}" ]; then
     mkdir -p "$steps_logs"
-    log=$steps_logs/$name.log
-    "$@" >"$log" 2>&1 || status=$?
+    steps_log=$steps_logs/$steps_name.log
+    "$@" >"$steps_log" 2>&1 || steps_status=$?
   else
-    log=$(mktemp "${TMPDIR:-/tmp}/orbitra-step.XXXXXX")
-    local copy copier
-    exec {copy}> >(tee "$log" >&2)
-    copier=$!
-    "$@" >&"$copy" 2>&1 || status=$?
-    exec {copy}>&-
-    wait "$copier" # the copy's last lines, before reading the log
+    steps_log=$(mktemp "${TMPDIR:-/tmp}/orbitra-step.XXXXXX")
+    local steps_copy steps_copier
+    exec {steps_copy}> >(tee "$steps_log" >&2)
+    steps_copier=$!
+    "$@" >&"$steps_copy" 2>&1 || steps_status=$?
+    exec {steps_copy}>&-
+    wait "$steps_copier" # the copy's last lines, before reading the log
   fi
-  steps_names+=("$name") steps_seconds+=($((SECONDS - start)))
-  if [ "$status" -eq 0 ]; then
+  steps_names+=("$steps_name") steps_seconds+=($((SECONDS - steps_start)))
+  if [ "$steps_status" -eq 0 ]; then
     steps_results+=(ok)
   else
     steps_results+=(FAILED)
     steps_failed=$((steps_failed + 1))
-    echo "== $name FAILED (status $status); the end of its output:" >&2
-    tail -n 15 "$log" >&2
-    [ -n "$steps_first_failure" ] || steps_first_failure="$name: $(tail -n 5 "$log")"
+    echo "== $steps_name FAILED (status $steps_status); the end of its output:" >&2
+    tail -n 15 "$steps_log" >&2
+    [ -n "$steps_first_failure" ] || steps_first_failure="$steps_name: $(tail -n 5 "$steps_log")"
   fi
-  [ -n "${steps_logs:-}" ] || rm -f "$log"
-  return "$status"
+  [ -n "${steps_logs:-}" ] || rm -f "$steps_log"
+  return "$steps_status"
 }
 
 steps_summary() {
