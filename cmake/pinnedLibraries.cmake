@@ -1,8 +1,8 @@
 # The libraries the browser and Windows builds compile from the pinned Debian source packages
-# (deps/build-libs.sh) into a prefix, with the image and text stand-ins (web/compat/) in front
+# (deps/build-libs.sh) into a prefix, with the image and text stand-ins (standins/) in front
 # of them in place of SDL_image and SDL_ttf, which Debian's registry cannot give as source.
 #   orbitra_pinned_libraries(<prefix>) defines orbitra_pinned_libraries (the headers, the real
-#   SDL ones in front of any the compiler has, and the archives) and orbitra_pinned_compat (the
+#   SDL ones in front of any the compiler has, and the archives) and orbitra_standins (the
 #   stand-ins over them), and links orbitra_sdl, which every layer uses, to the stand-ins.
 function(orbitra_pinned_libraries prefix)
   if(NOT prefix OR NOT EXISTS ${prefix}/lib/libSDL.a)
@@ -11,16 +11,16 @@ function(orbitra_pinned_libraries prefix)
   endif()
   add_library(orbitra_pinned_libraries INTERFACE)
   target_include_directories(orbitra_pinned_libraries INTERFACE
-    ${PROJECT_SOURCE_DIR}/web/compat/include ${prefix}/include/SDL ${prefix}/include
+    ${PROJECT_SOURCE_DIR}/standins/include ${prefix}/include/SDL ${prefix}/include
     ${prefix}/include/freetype2)
   target_link_libraries(orbitra_pinned_libraries INTERFACE ${prefix}/lib/libSDL_mixer.a
     ${prefix}/lib/libmikmod.a ${prefix}/lib/libSDL.a ${prefix}/lib/libfreetype.a
     ${prefix}/lib/libpng16.a ${prefix}/lib/libz.a)
   # The module player's header declares its functions for a DLL unless told it is static.
   target_compile_definitions(orbitra_pinned_libraries INTERFACE MIKMOD_STATIC)
-  add_library(orbitra_pinned_compat STATIC ${PROJECT_SOURCE_DIR}/web/compat/image.cpp
-    ${PROJECT_SOURCE_DIR}/web/compat/ttf.cpp)
-  target_link_libraries(orbitra_pinned_compat PUBLIC orbitra_pinned_libraries
+  add_library(orbitra_standins STATIC ${PROJECT_SOURCE_DIR}/standins/image.cpp
+    ${PROJECT_SOURCE_DIR}/standins/ttf.cpp)
+  target_link_libraries(orbitra_standins PUBLIC orbitra_pinned_libraries
     PRIVATE orbitra_warnings)
-  target_link_libraries(orbitra_sdl INTERFACE orbitra_pinned_compat)
+  target_link_libraries(orbitra_sdl INTERFACE orbitra_standins)
 endfunction()

@@ -17,7 +17,7 @@ case "$platform" in
   *) echo "usage: $0 web|windows <prefix>" >&2; exit 2 ;;
 esac
 say() { echo "$platform: $*" >&2; }
-jobs=${DEPS_JOBS:-2}
+jobs=${DEPS_JOBS:-$(nproc)}
 work=$(mktemp -d "/tmp/orbitra-$platform-deps.XXXXXX")
 mkdir -p "$(dirname "$prefix")"
 staging=$(mktemp -d "$prefix.tmp.XXXXXX")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The dependency installer counts only the native architecture's packages: a foreign copy of a
-# -dev package (installed for a cross build) must not satisfy it; an "all" package does.
+# The scripts' shared library (tools/lib/). The dependency installer counts only the native
+# architecture's packages: a foreign copy of a -dev package (installed for a cross build) must
+# not satisfy it; an "all" package does. Then steps, source lines and fresh systems.
 # Arguments: the program (unused), the repository root.
 set -u
 root=$2
@@ -27,3 +28,45 @@ status=$?
 missing=$(sed -n 's/^Missing Debian packages: //p' <<<"$output")
 [ "$missing" = "libsdl1.2-dev" ] || { echo "FAIL: reported missing '$missing': $output"; exit 1; }
 echo "only the foreign-only package is missing: $missing"
+
+# Steps are chosen by exact name; the summary lists each and the first failure's last line, and
+# its status is 1, as when a name asked for is no step's.
+summary=$(ORBITRA_STEPS="good,bad-one nosuch" bash -c ". '$root/tools/lib/steps.sh'; step good true
+  step bad-one sh -c 'echo why; exit 3'; step bad false; steps_summary" 2>&1)
+status=$?
+[ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
+  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" ||
+  { echo "FAIL: status $status: $summary"; exit 1; }
+
+# Source lines for every archive the machine installs from, even when its own source lines
+# name the security suite only.
+mkdir -p "$fake/etc/sources.list.d"
+printf 'Dir::Etc "%s/etc";\n' "$fake" >"$fake/apt.conf" && mkdir "$fake/etc/apt.conf.d"
+printf 'deb%s http://deb.debian.org/debian%s main\n' "" " bookworm" "" "-security bookworm-security" \
+  -src "-security bookworm-security" >"$fake/etc/sources.list"
+lines=$(APT_CONFIG=$fake/apt.conf bash -c ". '$root/tools/lib/sources.sh'; private_source_lines")
+grep -qx 'deb-src http://deb.debian.org/debian bookworm main' <<<"$lines" ||
+  { echo "FAIL: no source line for the main archive: $lines"; exit 1; }
+
+# Nothing run in a fresh system outlives a killed call: no process, no mount.
+if [ "$(id -u)" = 0 ]; then
+  sys=$fake/sys
+  mkdir -p "$sys"/{proc,sys,dev,tmp}
+  for file in /usr/bin/env /usr/bin/sleep $(ldd /usr/bin/sleep | grep -o '/[^ ]*'); do
+    cp --parents -L "$file" "$sys"
+  done
+  inside() { for pid in /proc/[0-9]*; do [ "$(readlink "$pid/root")" = "$sys" ] && echo "${pid#/proc/}"; done; }
+  bash -c ". '$root/tools/lib/chroot.sh'; chroot_run '$sys' sleep 300" &
+  caller=$!
+  for _ in $(seq 50); do [ -n "$(inside)" ] && break; sleep 0.1; done
+  kill -9 "$caller" && wait "$caller" 2>/dev/null
+  sleep 1
+  [ -z "$(inside)" ] && ! findmnt -rn -o TARGET | grep -q "^$sys" ||
+    { echo "FAIL: left after the kill: processes $(inside), $(findmnt -rn -o TARGET | grep "^$sys")"; exit 1; }
+  # Removed with what runs there, however the folder is spelt.
+  chroot "$sys" sleep 300 2>/dev/null &
+  ln -s "$fake" "$fake/link"
+  bash -c ". '$root/tools/lib/chroot.sh'; chroot_remove '$fake/link/sys/'" && [ ! -e "$sys" ] &&
+    ! ps -o stat= -p $! | grep -qv Z || { echo "FAIL: the system or its process is still there"; exit 1; }
+fi
+echo "steps, source lines and fresh systems as they should be"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The layers depend one way: base <- gfx <- scene <- app. A file may include its own layer's
-# headers and those of the layers below it, never one above.
-# Arguments: the program (unused), the repository root.
+# The tree's own rules. The layers depend one way: base <- gfx <- scene <- app. A file may
+# include its own layer's headers and those of the layers below it, never one above. Every
+# path of the repository the documents name exists (in the tree, or written by the build).
+# Arguments: the program (in its build tree), the repository root.
 set -u
 root=$2
 cd "$root" || exit 1
@@ -17,5 +18,18 @@ for ((level = 0; level < ${#layers[@]}; ++level)); do
     done < <(grep -Hn "#include \"$higher/" "$layer"/*.h "$layer"/*.cpp 2>/dev/null)
   done
 done
+build=$(dirname "$1")
+until [ -f "$build/CMakeCache.txt" ] || [ "$build" = / ]; do build=$(dirname "$build"); done
+tops=$(find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .git -printf '%P\n' | paste -sd'|')
+for doc in README.md HACKING.md docs/*.md; do
+  # Code spans and link targets, word by word; links relative to their document.
+  while read -r path; do
+    [ -e "$path" ] || [ -e "$(dirname "$doc")/$path" ] || [ -e "$build/generated/$path" ] ||
+      { echo "FAIL: $doc names $path, which does not exist"; failures=$((failures + 1)); }
+  done < <({
+    grep -oE '\]\([^)]+\)' "$doc" | sed -E 's/^\]\(|\)$//g'
+    grep -oE '`[^`]+`' "$doc" | tr -d '`' | tr ' ' '\n' | grep -E "^\(?($tops)(/|$)"
+  } | sed -E 's/^\(//; s/[.,:;)]+$|#.*$//' | grep -vE '^[a-z]+:|[<>*{}$…]' | sort -u)
+done
 [ "$failures" -eq 0 ] || exit 1
-echo "layers ${layers[*]} include only downwards"
+echo "layers ${layers[*]} include only downwards; the documents name only paths that exist"

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -361,7 +362,10 @@ TEST(Capture, OutputsGoThroughLinksAndIntoOpenFiles) {
   const Outcome linked = capture("--quiet --seconds 0.07 --wav " + out +
                                  "link.wav --y4m /dev/fd/3 3>" + out + "open.y4m");
   umask(usual);
-  const Outcome piped = capture("--quiet --frames 1 --wav /dev/stdout");
+  // Added to, as through a descriptor the shell opened with >>.
+  std::ofstream(out + "added.y4m") << "kept\n";
+  const Outcome piped =
+      capture("--quiet --frames 1 --wav /dev/stdout --y4m /dev/fd/4 4>>" + out + "added.y4m");
   ASSERT_EQ(linked.status, 0) << linked.errText;
   ASSERT_EQ(piped.status, 0) << piped.errText;
   EXPECT_TRUE(fs::is_symlink(out + "link.wav"));
@@ -369,6 +373,7 @@ TEST(Capture, OutputsGoThroughLinksAndIntoOpenFiles) {
   EXPECT_EQ(fs::status(out + "sound.wav").permissions(), static_cast<fs::perms>(0640));
   EXPECT_EQ(readY4m(out + "open.y4m").frames.size(), 4u);
   EXPECT_EQ(piped.outText.size(), 44u + 441 * 4);
+  EXPECT_EQ(readFile(out + "added.y4m").substr(0, 15), "kept\nYUV4MPEG2 ");
 }
 
 // Not a test on its own, so disabled: the mixer playing the module as the program asks,
@@ -589,7 +594,8 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
   for (const char* ending : {"1", "0"}) {
     fs::create_directory(work.path() + "/exit" + ending);
     const std::string fake = work.path() + "/exit" + ending + "/ffmpeg";
-    std::ofstream(fake) << "#!/bin/sh\n/bin/cat >/dev/null\nexit " << ending << "\n";
+    std::ofstream(fake) << "#!/bin/sh\n/bin/cat >/dev/null\necho first >&2\necho last >&2\nexit "
+                        << ending << "\n";
     fs::permissions(fake, fs::perms::owner_all);
   }
   struct Case {
@@ -611,7 +617,7 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
       // Missing programs and files.
       {wav, "cannot read res/", "", work.path()},
       {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", "PATH=/nonexistent"},
-      {wav + " -o " + out + "/a.mkv", "ffmpeg failed", "PATH=" + work.path() + "/exit1"},
+      {wav + " -o " + out + "/a.mkv", "ffmpeg failed: last\n", "PATH=" + work.path() + "/exit1"},
       {wav + " -o " + out + "/a.mkv", "without writing the video",
        "PATH=" + work.path() + "/exit0"},
       // A full disk halfway: the WAV, complete by then, must not appear either.
@@ -627,6 +633,20 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
     EXPECT_TRUE(fs::is_empty(out))
         << c.arguments << " left " << fs::directory_iterator(out)->path();
   }
+  // Started under nohup, a hangup leaves it running; ended by a signal while an encoder stalls,
+  // it leaves nothing. A name as long as the file system allows is written.
+  std::ofstream(work.path() + "/exit1/ffmpeg") << "#!/bin/sh\nexec sleep 3\n";
+  const int ended =
+      std::system(("cd " ORBITRA_SOURCE_DIR " && PATH=" + work.path() +
+                   "/exit1:$PATH sh -c \"(trap '' HUP; exec " ORBITRA_CAPTURE + wav + " -o " + out +
+                   "/a.mkv) & sleep 1; kill -HUP \\$!; sleep 0.2; "
+                   "kill \\$!; wait \\$!\"")
+                      .c_str());
+  EXPECT_EQ(WEXITSTATUS(ended), 128 + SIGTERM);
+  EXPECT_TRUE(fs::is_empty(out)) << fs::directory_iterator(out)->path();
+  const std::string longest = out + "/" + std::string(251, 'n') + ".wav";
+  EXPECT_EQ(capture("--quiet --frames 1 --wav " + longest).status, 0);
+  EXPECT_EQ(fs::file_size(longest), 44u + 441 * 4);
 }
 
 // A finished two-second video: lossless, so its first frame and its sound decode back to

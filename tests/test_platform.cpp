@@ -47,10 +47,19 @@ TEST(Platform, StartsWithTheRequestedModeAndCaption) {
   EXPECT_EQ(TTF_WasInit(), 0);
 }
 
+// Also on the user's own choices: a stand-in driver named is used, a scaling method kept.
 TEST(Platform, FullScreenRunsTheSameSequence) {
+  const char* named = onCompatLibrary() ? "offscreen" : "dummy";
+  setenv("SDL_VIDEODRIVER", named, 1);
+  // Without the system's EGL, which that driver would load and whose blocks outlive it.
+  setenv("SDL_VIDEO_EGL_DRIVER", "/nonexistent", 1);
+  setenv("SDL12COMPAT_SCALE_METHOD", "linear", 1);
   ASSERT_TRUE(initPlatform(caption, 320, 240, 16, 50, windowed | SDL_FULLSCREEN));
   EXPECT_EQ(getScreen()->w, 320);
   EXPECT_STREQ(currentCaption(), caption);
+  char driver[32] = "";
+  EXPECT_STREQ(SDL_VideoDriverName(driver, sizeof driver), named);
+  EXPECT_STREQ(std::getenv("SDL12COMPAT_SCALE_METHOD"), "linear");
 }
 
 TEST(Platform, FailedLibraryStartKeepsTheRequestedValues) {

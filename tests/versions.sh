@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One version everywhere: the project's (CMake) is the newest in CHANGELOG.md, and the Debian
-# package, its changelog, the software-centre release entry and every manual page carry it,
-# with the release's date.
+# package, its changelog, the software-centre release entry, every manual page and the release
+# notes carry it, with the release's date.
 # Arguments: the project version, the repository root, the build tree.
 set -u
 version=$1 root=$2 build=$3
@@ -21,5 +21,7 @@ for page in "$build"/dist/*.6; do
   check "$(basename "$page")" "$(sed -n 's/^\.TH [^"]*"\([^"]*\)" "\([^"]*\)".*/\1, \2/p' "$page")" \
     "$(date -u -d "$date" '+%B %Y'), orbitra $version"
 done
+check "the release notes' heading" "$("$root/tools/release-notes.sh" "$version" | head -1)" \
+  "# orbitra $version, $date"
 [ "$failures" -eq 0 ] || exit 1
 echo "version $version of $date everywhere"

@@ -35,7 +35,7 @@ wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1
 # Wine finishes its own background work between runs, or a later run meets a half-set prefix.
 wineserver -w
 
-tests/cross/framecheck.sh "$frametool" "$build/orbitra-capture.exe" wine "$root" Windows ||
+tests/framecheck.sh "$frametool" "$build/orbitra-capture.exe" wine "$root" Windows ||
   fail "the frames under Wine differ"
 wineserver -w
 

@@ -12,7 +12,7 @@ for tool in ffmpeg montage; do
   command -v "$tool" >/dev/null ||
     { echo "make-media: $tool is missing (Debian: apt-get install ffmpeg imagemagick fonts-dejavu-core)" >&2; exit 1; }
 done
-cmake --build "$build" --target orbitra-capture -j2 >/dev/null
+cmake --build "$build" --target orbitra-capture -j"$(nproc)" >/dev/null
 capture=$build/orbitra-capture
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

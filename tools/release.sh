@@ -12,8 +12,9 @@
 # is SOURCE_DATE_EPOCH, build paths are mapped out, archives are sorted with fixed times and
 # owners. `tools/release.sh --twice` proves it: two runs, in two fresh clones at different
 # paths one after the other, compared file by file (diffoscope explains any difference).
-#   ORBITRA_RELEASE_STEPS="deb-amd64 video ..."   only these steps (names as in the table), for
-#                                    trying a part; the release is incomplete and says so
+#   ORBITRA_STEPS="deb-amd64 video ..."   only these steps (exact names as in the table), for
+#                                    trying a part; the release is then incomplete and says so
+# A folder of the same version made before is kept aside under a new name, never removed.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 root=$PWD
@@ -70,41 +71,20 @@ export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
 umask 022
 # Read by CMake when each build is first configured: no path of this checkout in any output.
 export CFLAGS="-ffile-prefix-map=$root=." CXXFLAGS="-ffile-prefix-map=$root=."
-only=${ORBITRA_RELEASE_STEPS:-}
-
-steps=() results=() seconds=() failed=0
-logs=$root/build-release/logs
-mkdir -p "$logs"
-# step NAME COMMAND...: runs the command with its output in build-release/logs/NAME.log.
-step() {
-  local name=$1 start=$SECONDS
-  shift
-  if [ -n "$only" ] && [ "$name" != configure ] && ! grep -qw -- "$name" <<<"$only"; then
-    steps+=("$name") results+=(skipped) seconds+=(0)
-    return
-  fi
-  say "$name ..."
-  if "$@" >"$logs/$name.log" 2>&1; then
-    results+=(ok)
-  else
-    results+=(FAILED)
-    failed=$((failed + 1))
-    say "$name FAILED; the end of $logs/$name.log:"
-    tail -n 15 "$logs/$name.log" >&2
-  fi
-  steps+=("$name") seconds+=($((SECONDS - start)))
-}
+# shellcheck source=lib/steps.sh
+. tools/lib/steps.sh
+steps_logs=$root/build-release/logs
 
 # The plain project as the Debian package is built: Debian's flags, no tests.
-configure() {
-  cmake -S . -B build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF &&
-    cmake --build build-release -j2
-}
-step configure configure
+cmake --preset release >/dev/null && cmake --build --preset release -j"$(nproc)" >/dev/null ||
+  { say "the release build failed"; exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/CMakeCache.txt)
 [ -n "$version" ] || { say "no version from the CMake project"; exit 1; }
 out=$root/release/$version
-rm -rf "$out"
+if [ -e "$out" ]; then
+  kept=$out.before-$(date -u +%Y%m%dT%H%M%S)
+  mv "$out" "$kept" && say "the release folder there before is kept as $kept" || exit 1
+fi
 mkdir -p "$out"
 say "orbitra $version, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH" +%F))"
 
@@ -155,42 +135,12 @@ source_archive() {
 step source source_archive
 
 # The release's notes: the changelog's entry for this version, and how to check a download.
-notes() {
-  local entry
-  # The entry's items, below its heading "## <version> - <date>".
-  entry=$(awk -v v="$version" '/^## / { on = ($2 == v); next } on' CHANGELOG.md | sed '/./,$!d')
-  [ -n "$entry" ] || { echo "CHANGELOG.md has no entry for $version"; return 1; }
-  {
-    echo "# orbitra $version, $(awk -v v="$version" '$1 == "##" && $2 == v { print $4 }' CHANGELOG.md)"
-    echo
-    echo "$entry"
-    echo
-    cat <<EOF
-## Check what you see
-
-Every download draws exactly the same frames as every other. Each carries the list of those
-frames' hashes and a way to draw the first three minutes again and compare them, on your own
-machine:
-
-- Linux (the packages): \`/usr/games/orbitra-capture --verify\`
-- Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
-- the browser (the site or the single page): open it with \`?verify\` after its address, as in
-  \`orbitra.html?verify\`; the line appears on the page
-
-Each ends with one line: "all N frames identical", or the first frame that differs. Check the
-files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.
-EOF
-  } >"$out/NOTES.md"
-}
-step notes notes
-
-(cd "$out" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
-  xargs sha256sum >SHA256SUMS)
+step notes sh -c 'tools/release-notes.sh "$0" >"$1"' "$version" "$out/NOTES.md"
 
 # --- The release, checked -----------------------------------------------------------------------
 # The amd64 package from this build in a fresh Debian system; the ARM ones were installed by
 # tools/cross.sh above.
-step check-deb-amd64 tools/package-check.sh build-release
+step check-deb-amd64 tools/package-check.sh amd64 "$out/orbitra_${version}_amd64.deb"
 # Debian's own checker on the three packages: no error and no warning.
 lintian_debs() {
   lintian --fail-on error,warning "$out"/orbitra_"$version"_{amd64,arm64,armhf}.deb
@@ -237,15 +187,16 @@ video_check() {
 step check-video video_check
 
 # --- What was made ------------------------------------------------------------------------------
+# Sums only for a whole release that passed every check; anything less says so instead.
+if [ "$steps_failed" -eq 0 ] && [ "$steps_skipped" -eq 0 ]; then
+  (cd "$out" && find . -maxdepth 1 -type f -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
+else
+  echo "Incomplete: $steps_failed steps failed and $steps_skipped were left out; not a release." \
+    >"$out/INCOMPLETE"
+fi
 echo
 echo "== orbitra $version: release/$version =="
 for file in "$out"/*; do
   printf '%-40s %12s bytes\n' "$(basename "$file")" "$(stat -c %s "$file")"
 done
-echo
-for i in "${!steps[@]}"; do
-  printf '%-16s %-7s %5ss\n' "${steps[$i]}" "${results[$i]}" "${seconds[$i]}"
-done
-skipped=$(grep -o skipped <<<"${results[*]}" | wc -l)
-echo "$((${#steps[@]} - failed - skipped)) steps passed, $failed failed, $skipped skipped; $SECONDS s in all"
-[ "$failed" -eq 0 ] && [ "$skipped" -eq 0 ]
+steps_summary && [ "$steps_skipped" -eq 0 ]

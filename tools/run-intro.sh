@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
-cmake -S . -B build -DBUILD_TESTING=OFF >/dev/null
-cmake --build build --target orbitra -j"$(nproc)"
-exec build/orbitra "$@"
+cmake --preset intro >/dev/null
+cmake --build --preset intro --target orbitra -j"$(nproc)"
+exec build-intro/orbitra "$@"

@@ -34,6 +34,8 @@ say() { echo "web: $*" >&2; }
 
 # shellcheck source=lib/packages.sh
 . tools/lib/packages.sh
+# shellcheck source=lib/native.sh
+. tools/lib/native.sh
 
 build_site() {
   need_packages emscripten dpkg-dev cmake make
@@ -44,9 +46,9 @@ build_site() {
   # source folder cannot be configured again.
   grep -qsx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build_dir/CMakeCache.txt" ||
     rm -f "$build_dir/CMakeCache.txt"
-  emcmake cmake --preset web -DORBITRA_WEB_LIBS="$libs" >"$build_dir/configure.log" 2>&1 ||
+  emcmake cmake --preset web -DORBITRA_LIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
     { cat "$build_dir/configure.log" >&2; exit 1; }
-  cmake --build --preset web -j2 >"$build_dir/build.log" 2>&1 ||
+  cmake --build --preset web -j"$(nproc)" >"$build_dir/build.log" 2>&1 ||
     { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
   node web/page/pack.mjs "$site" "$libs/licences"
   # What a visitor transfers to watch it (the licence page, the golden lists for ?verify and the
@@ -65,9 +67,7 @@ build_site() {
 native_hashes() {
   local tool=${NATIVE_HASHES%% *}
   say "building the desktop frame tool (${tool})"
-  tools/install-deps.sh run
-  [ -f build/CMakeCache.txt ] || cmake --preset plain >/dev/null
-  cmake --build build -j2 --target "$(basename "$tool")" >/dev/null
+  native_tool "$(basename "$tool")" >/dev/null || exit 1
   $NATIVE_HASHES "${FRAME_ARGS[@]}"
 }
 

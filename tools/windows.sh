@@ -21,6 +21,8 @@ mingw=x86_64-w64-mingw32
 . tools/lib/libraries.sh
 # shellcheck source=lib/archive.sh
 . tools/lib/archive.sh
+# shellcheck source=lib/native.sh
+. tools/lib/native.sh
 cache=$(cache_folder windows "${ORBITRA_WINDOWS_CACHE:-}")
 say() { echo "windows: $*" >&2; }
 
@@ -30,7 +32,7 @@ build_programs() {
   mkdir -p "$build_dir"
   cmake --preset windows -DORBITRA_LIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
     { cat "$build_dir/configure.log" >&2; exit 1; }
-  cmake --build "$build_dir" -j2 --target orbitra orbitra-capture orbitra-held \
+  cmake --build --preset windows -j"$(nproc)" --target orbitra orbitra-capture orbitra-held \
     >"$build_dir/build.log" 2>&1 || { grep -B2 -A10 -m5 "error" "$build_dir/build.log" >&2; exit 1; }
   local program dll
   for program in orbitra orbitra-capture; do
@@ -109,10 +111,9 @@ run_test() {
   need_packages wine wine64 xvfb xauth x11-utils xdotool imagemagick openbox
   local start=$SECONDS
   say "building the native capture tool and screenshot comparer"
-  tools/install-deps.sh run
-  [ -f build/CMakeCache.txt ] || cmake --preset plain >/dev/null
-  cmake --build build -j2 --target orbitra-capture compareShot >/dev/null
-  tests/wine.sh "$build_dir" "$root" build/orbitra-capture "build/tests/probe/compareShot"
+  local native
+  native=$(native_tool compareShot)
+  tests/wine.sh "$build_dir" "$root" "$native" "$(dirname "$native")/tests/probe/compareShot"
   say "checked under Wine in $((SECONDS - start)) s"
 }
 

@@ -13,7 +13,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 for tool in valgrind /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "run-bench: $tool is missing (Debian: apt-get install valgrind time)" >&2; exit 1; }
 done
-cmake --build "$build" --target orbitra framecost firstflip -j2 >/dev/null
+cmake --build "$build" --target orbitra framecost firstflip -j"$(nproc)" >/dev/null
 cd "$root"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -45,6 +45,11 @@ int makeTemporary(std::vector<char>& name, int suffixLength) {
   return -1;
 }
 
+// NTFS and FAT's long names: 255 characters.
+size_t longestName(const std::string&) {
+  return 255;
+}
+
 // Windows keeps no permission bits beyond read-only, which the new file does not have.
 void giveUsualMode(int) {}
 
@@ -94,6 +99,11 @@ const int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 int makeTemporary(std::vector<char>& name, int suffixLength) {
   return mkostemps(name.data(), suffixLength, O_CLOEXEC);
+}
+
+size_t longestName(const std::string& folder) {
+  const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+  return longest > 0 ? static_cast<size_t>(longest) : NAME_MAX;
 }
 
 // mkstemp makes the file private; the finished file gets the usual permissions.
@@ -210,7 +220,10 @@ std::string nameOf(const std::string& path) {
 
 void installOutputCleanup() {
   std::atexit(removeTemporaries);
-  for (int signal : endingSignals) std::signal(signal, onSignal);
+  // A signal the caller ignores (nohup ignores the hangup) stays ignored.
+  for (int signal : endingSignals) {
+    if (std::signal(signal, onSignal) == SIG_IGN) std::signal(signal, SIG_IGN);
+  }
   ignoreClosedPipes();
 }
 
@@ -260,7 +273,10 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
     writing_ = path;
     return true;
   }
-  std::string pattern = folderOf(target_) + "/." + nameOf(target_) + ".partial-XXXXXX" + suffix;
+  // The hidden name carries the final one only while it fits the file system's limit.
+  const std::string hidden = "." + nameOf(target_);
+  const bool fits = hidden.size() + suffix.size() + 15 <= longestName(folderOf(target_));
+  std::string pattern = folderOf(target_) + "/" + (fits ? hidden : "") + ".partial-XXXXXX" + suffix;
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = makeTemporary(name, static_cast<int>(suffix.size()));

@@ -1,7 +1,5 @@
 # Sourced by tools/web.sh and tools/windows.sh: a platform's libraries, built by
 # deps/build-libs.sh from the pinned Debian source packages, cached outside the work tree.
-#   cache_folder NAME VALUE        prints VALUE when set (the user's override), else
-#                                  /var/cache/orbitra-NAME when writable, else the user's cache
 #   build_libraries PLATFORM CACHE sets libs to CACHE/libs-<key>, building it when absent; the
 #                                  key is taken over the pinned versions, the compiler and the
 #                                  library build's own files for that platform, so only the
@@ -10,16 +8,6 @@
 
 # shellcheck source=sources.sh
 . "$(dirname "${BASH_SOURCE[0]}")/sources.sh"
-
-cache_folder() {
-  if [ -n "$2" ]; then
-    echo "$2"
-  elif [ -w /var/cache ]; then
-    echo "/var/cache/orbitra-$1"
-  else
-    echo "${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-$1"
-  fi
-}
 
 build_libraries() {
   local platform=$1 cache=$2 compiler key

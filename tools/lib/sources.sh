@@ -1,14 +1,30 @@
+# shellcheck shell=bash
 # Sourced by the scripts that build libraries from Debian's source packages.
 #   pinned_sources_key           prints the pinned list (for cache keys)
 #   fetch_sources DIR NAME...    downloads the pinned version of each named source package into
 #                                DIR, checks its .dsc against the pinned SHA-256 and unpacks it
 #                                into DIR/NAME-<upstream version> (dpkg-source checks the rest)
-# Only the pinned versions are fetched, whatever suites the machine's apt sources list. Where
-# apt knows no source packages at all, source lines are derived from the machine's own package
-# lines (same archives, suites and keys) as root. A version that cannot be fetched ends the
-# step with one line naming it.
+#   cache_folder NAME VALUE      prints VALUE when set (the user's override), else
+#                                /var/cache/orbitra-NAME when writable, else the user's cache
+#   private_source_lines         prints deb-src lines mirroring every enabled deb line apt reads
+#                                (same archives, suites and keys)
+# Only the pinned versions are fetched, whatever source lines the machine has (none, some
+# suites', all): apt reads the derived lines through a configuration of its own, with its own
+# lists folder in $ORBITRA_APT_DIR (default: the orbitra-apt cache folder), and the machine's
+# apt configuration is never written. A version that cannot be fetched ends the step with one
+# line naming it.
 
 sources_list=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/deps/debian-sources.txt
+
+cache_folder() {
+  if [ -n "$2" ]; then
+    echo "$2"
+  elif [ -w /var/cache ]; then
+    echo "/var/cache/orbitra-$1"
+  else
+    echo "${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-$1"
+  fi
+}
 
 pinned_sources_key() { grep -v '^#' "$sources_list"; }
 
@@ -16,54 +32,51 @@ pinned_line() {  # NAME: prints "version sha256"
   awk -v name="$1" '!/^#/ && $1 == name { print $2, $3 }' "$sources_list"
 }
 
-# Writes deb-src stanzas mirroring the enabled deb ones (deb822 files and one-line lists).
-derive_source_lines() {
-  local file
-  for file in /etc/apt/sources.list.d/*.sources; do
+private_source_lines() {
+  local list parts file
+  eval "$(apt-config shell list Dir::Etc::sourcelist/f parts Dir::Etc::sourceparts/d)"
+  for file in "$parts"/*.sources; do
     [ -f "$file" ] || continue
-    awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/' "$file" |
-      sed -E 's/^Types:.*/Types: deb-src/'
+    awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ &&
+      !/(^|\n)Enabled:[ \t]*no/' "$file" | sed -E 's/^Types:.*/Types: deb-src/'
   done
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  for file in "$list" "$parts"/*.list; do
     [ -f "$file" ] || continue
     sed -n -E 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file"
   done
 }
 
-ensure_source_lines() {
-  local name=$1 version
-  version=$(pinned_line "$name" | cut -d' ' -f1)
-  apt-get source --print-uris -qq "$name=$version" 2>/dev/null | grep -q '\.dsc' && return 0
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "apt knows no source package $name=$version: run as root to add source lines" >&2
-    return 1
-  fi
-  local derived=/etc/apt/sources.list.d/orbitra-sources
-  if grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    : # source lines exist: the package lists may only be stale
-  else
-    local lines
-    lines=$(derive_source_lines)
-    case "$lines" in
-      Types:*) printf '%s\n' "$lines" >"$derived.sources" ;;
-      ?*) printf '%s\n' "$lines" >"$derived.list" ;;
-      *) echo "apt has no package sources to derive source lines from" >&2; return 1 ;;
-    esac
-    echo "Added source lines derived from the machine's package sources" >&2
-  fi
-  apt-get -o DPkg::Lock::Timeout=600 update -qq >/dev/null 2>&1 || true
+# Sets apt_private to the options that make apt read the derived lines only.
+private_apt() {
+  local dir lines
+  dir=${ORBITRA_APT_DIR:-$(cache_folder apt "")}
+  mkdir -p "$dir/lists/partial" "$dir/parts" || return 1
+  lines=$(private_source_lines)
+  [ -n "$lines" ] || { echo "apt has no package lines to derive source lines from" >&2; return 1; }
+  rm -f "$dir/parts"/* "$dir/sources.list"
+  case "$lines" in
+    Types:*) printf '%s\n' "$lines" >"$dir/parts/orbitra.sources" ;;
+    *) printf '%s\n' "$lines" >"$dir/parts/orbitra.list" ;;
+  esac
+  touch "$dir/sources.list"
+  apt_private=(-o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts="$dir/parts"
+    -o Dir::State::Lists="$dir/lists" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
+  [ "$(id -u)" -ne 0 ] || apt_private+=(-o APT::Sandbox::User=root)
 }
 
 fetch_sources() {
   local dir=$1 name version sum dsc
   shift
   mkdir -p "$dir"
+  private_apt || return 1
   for name; do
     read -r version sum <<<"$(pinned_line "$name")"
     [ -n "$sum" ] || { echo "$name is not pinned in $sources_list" >&2; return 1; }
-    ensure_source_lines "$name" || return 1
+    # The lists are read again only when they lack the pinned version.
+    apt-get "${apt_private[@]}" source --print-uris -qq "$name=$version" 2>/dev/null | grep -q '\.dsc' ||
+      apt-get "${apt_private[@]}" -o DPkg::Lock::Timeout=600 update -qq >/dev/null 2>&1
     dsc="$dir/${name}_${version#*:}.dsc"
-    if ! (cd "$dir" && apt-get source -d -qq -o APT::Sandbox::User=root "$name=$version" \
+    if ! (cd "$dir" && apt-get "${apt_private[@]}" source -d -qq "$name=$version" \
       >"$dir/$name.fetch.log" 2>&1) || [ ! -f "$dsc" ]; then
       echo "cannot fetch the pinned source package $name=$version" >&2
       return 1

@@ -2,7 +2,7 @@
 // its data, the sound worklet and the licences inside itself, so it runs opened from a file.
 //   node web/page/pack.mjs <site dir> <library licences dir>
 // The library licences are the debian/copyright files of the source packages the build
-// compiled (web/deps/build-libs.sh gathers them); the versions come from deps/debian-sources.txt.
+// compiled (deps/build-libs.sh gathers them); the versions come from deps/debian-sources.txt.
 import fs from 'node:fs';
 import path from 'node:path';
 import { createHash } from 'node:crypto';

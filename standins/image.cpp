@@ -149,7 +149,7 @@ bool isPng(SDL_RWops* source) {
 }
 }  // namespace
 
-extern "C" SDL_Surface* ORBITRA_COMPAT(IMG_Load)(const char* file) {
+extern "C" SDL_Surface* ORBITRA_STANDIN(IMG_Load)(const char* file) {
   SDL_RWops* source = SDL_RWFromFile(file, "rb");
   if (source == nullptr) return nullptr;  // the library has said why
   SDL_Surface* surface = nullptr;

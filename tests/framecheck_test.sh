@@ -4,9 +4,9 @@
 # differing frame. Argument: the repository root.
 set -u
 exec 1>&2
-root=${1:-$(dirname "$0")/../..}
+root=${1:-$(dirname "$0")/..}
 cd "$root" || exit 1
-check=$PWD/tests/cross/framecheck.sh
+check=$PWD/tests/framecheck.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -1,5 +1,5 @@
-// The browser build's image and text stand-ins against the real libraries, on the desktop:
-// every surface must match in size, format, colour key, palette and every visible byte.
+// The browser and Windows builds' image and text stand-ins against the real libraries, on the
+// desktop: every surface must match in size, format, colour key, palette and every visible byte.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_ttf.h>
@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "scene/scrollMessage.h"
-#include "web/compat/include/SDL_image.h"
-#include "web/compat/include/SDL_ttf.h"
+#include "standins/include/SDL_image.h"
+#include "standins/include/SDL_ttf.h"
 
 namespace {
 const std::string root = ORBITRA_SOURCE_DIR;
@@ -26,7 +26,7 @@ const std::string root = ORBITRA_SOURCE_DIR;
 const std::string& scratch() {
   // Never destroyed, so the exit handler still finds it.
   static const std::string& folder = *[] {
-    std::string pattern = ::testing::TempDir() + "web-compat-XXXXXX";
+    std::string pattern = ::testing::TempDir() + "standins-XXXXXX";
     auto* made = new std::string(std::string(mkdtemp(pattern.data())) + "/");
     std::atexit([] { std::filesystem::remove_all(scratch()); });
     return made;
@@ -36,22 +36,22 @@ const std::string& scratch() {
 
 // Empty when equal, otherwise the first difference found. Two failures are equal only where
 // failure is what the real library does.
-std::string differences(SDL_Surface* real, SDL_Surface* compat, bool bothMayFail = false) {
-  if (real == nullptr || compat == nullptr) {
-    if (real == compat) return bothMayFail ? "" : "both failed: " + std::string(SDL_GetError());
+std::string differences(SDL_Surface* real, SDL_Surface* standin, bool bothMayFail = false) {
+  if (real == nullptr || standin == nullptr) {
+    if (real == standin) return bothMayFail ? "" : "both failed: " + std::string(SDL_GetError());
     return std::string(real ? "the stand-in" : "the real library") + " failed: " + SDL_GetError();
   }
   const SDL_PixelFormat& a = *real->format;
-  const SDL_PixelFormat& b = *compat->format;
+  const SDL_PixelFormat& b = *standin->format;
   auto field = [](const char* name, long x, long y) {
     return x == y ? std::string()
                   : std::string(name) + " " + std::to_string(x) + " vs " + std::to_string(y);
   };
   const std::string shape[] = {
-      field("w", real->w, compat->w),
-      field("h", real->h, compat->h),
-      field("pitch", real->pitch, compat->pitch),
-      field("flags", real->flags, compat->flags),
+      field("w", real->w, standin->w),
+      field("h", real->h, standin->h),
+      field("pitch", real->pitch, standin->pitch),
+      field("flags", real->flags, standin->flags),
       field("bpp", a.BitsPerPixel, b.BitsPerPixel),
       field("Rmask", a.Rmask, b.Rmask),
       field("Gmask", a.Gmask, b.Gmask),
@@ -77,7 +77,7 @@ std::string differences(SDL_Surface* real, SDL_Surface* compat, bool bothMayFail
   const int rowBytes = real->w * a.BytesPerPixel;
   for (int y = 0; y < real->h; ++y) {
     const Uint8* p = static_cast<const Uint8*>(real->pixels) + y * real->pitch;
-    const Uint8* q = static_cast<const Uint8*>(compat->pixels) + y * compat->pitch;
+    const Uint8* q = static_cast<const Uint8*>(standin->pixels) + y * standin->pitch;
     for (int x = 0; x < rowBytes; ++x) {
       if (p[x] != q[x]) {
         return "byte " + std::to_string(x) + " of row " + std::to_string(y) + ": " +
@@ -90,10 +90,10 @@ std::string differences(SDL_Surface* real, SDL_Surface* compat, bool bothMayFail
 
 void expectSameImage(const std::string& path) {
   SDL_Surface* real = IMG_Load(path.c_str());
-  SDL_Surface* compat = compat_IMG_Load(path.c_str());
-  EXPECT_EQ(differences(real, compat), "") << path;
+  SDL_Surface* standin = standin_IMG_Load(path.c_str());
+  EXPECT_EQ(differences(real, standin), "") << path;
   if (real != nullptr) SDL_FreeSurface(real);
-  if (compat != nullptr) SDL_FreeSurface(compat);
+  if (standin != nullptr) SDL_FreeSurface(standin);
 }
 
 // A PNG of the given layout with a varied pattern, an optional tRNS chunk and interlacing.
@@ -143,17 +143,17 @@ std::string writePng(const std::string& name, int colourType, int depth,
   return path;
 }
 
-class CompatText : public ::testing::Test {
+class StandinText : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_EQ(TTF_Init(), 0);
-    ASSERT_EQ(compat_TTF_Init(), 0);
+    ASSERT_EQ(standin_TTF_Init(), 0);
     const std::string font = root + "/res/bigFont.ttf";
     for (int size : {8, 12, 16, 18}) {
       real[size] = TTF_OpenFont(font.c_str(), size);
-      compat[size] = compat_TTF_OpenFont(font.c_str(), size);
+      standin[size] = standin_TTF_OpenFont(font.c_str(), size);
       ASSERT_NE(real[size], nullptr);
-      ASSERT_NE(compat[size], nullptr);
+      ASSERT_NE(standin[size], nullptr);
     }
   }
   static void TearDownTestSuite() {
@@ -161,31 +161,31 @@ class CompatText : public ::testing::Test {
       if (font != nullptr) TTF_CloseFont(font);
     }
     TTF_Quit();
-    compat_TTF_Quit();  // frees the stand-in's fonts
+    standin_TTF_Quit();  // frees the stand-in's fonts
   }
   static std::string render(const std::string& text, int size = 18,
                             SDL_Color colour = {250, 150, 250, 0}) {
     SDL_Surface* a = TTF_RenderText_Solid(real[size], text.c_str(), colour);
-    SDL_Surface* b = compat_TTF_RenderText_Solid(compat[size], text.c_str(), colour);
+    SDL_Surface* b = standin_TTF_RenderText_Solid(standin[size], text.c_str(), colour);
     const std::string result = differences(a, b, text.empty());
     if (a != nullptr) SDL_FreeSurface(a);
     if (b != nullptr) SDL_FreeSurface(b);
     return result;
   }
   static TTF_Font* real[25];
-  static compat_TTF_Font* compat[25];
+  static standin_TTF_Font* standin[25];
 };
-TTF_Font* CompatText::real[25];
-compat_TTF_Font* CompatText::compat[25];
+TTF_Font* StandinText::real[25];
+standin_TTF_Font* StandinText::standin[25];
 }  // namespace
 
-TEST(CompatImage, IntroImagesLoadAsTheRealLibraryLoadsThem) {
+TEST(StandinImage, IntroImagesLoadAsTheRealLibraryLoadsThem) {
   for (const char* name : {"back.dat", "logo.dat", "gsball.dat", "rball.dat"}) {
     expectSameImage(root + "/res/" + name);
   }
 }
 
-TEST(CompatImage, EveryPngLayoutLoadsAsTheRealLibraryLoadsIt) {
+TEST(StandinImage, EveryPngLayoutLoadsAsTheRealLibraryLoadsIt) {
   expectSameImage(writePng("rgb8", PNG_COLOR_TYPE_RGB, 8));
   expectSameImage(writePng("rgb16-keyed", PNG_COLOR_TYPE_RGB, 16, {}, true));
   expectSameImage(writePng("rgb8-keyed-interlaced", PNG_COLOR_TYPE_RGB, 8, {}, true, true));
@@ -206,7 +206,7 @@ TEST(CompatImage, EveryPngLayoutLoadsAsTheRealLibraryLoadsIt) {
 }
 
 // Each failure, and a load that works, leaves no file open.
-TEST(CompatImage, MissingTruncatedAndForeignFilesFail) {
+TEST(StandinImage, MissingTruncatedAndForeignFilesFail) {
   const auto openFiles = [] {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
   };
@@ -219,20 +219,20 @@ TEST(CompatImage, MissingTruncatedAndForeignFilesFail) {
   std::fclose(in);
   std::fclose(out);
   const auto before = openFiles();
-  EXPECT_EQ(compat_IMG_Load((root + "/res/no-such-file.png").c_str()), nullptr);
-  EXPECT_EQ(compat_IMG_Load((root + "/res/zak.dat").c_str()), nullptr);
-  EXPECT_EQ(compat_IMG_Load(cut.c_str()), nullptr);
-  SDL_FreeSurface(compat_IMG_Load(whole.c_str()));
+  EXPECT_EQ(standin_IMG_Load((root + "/res/no-such-file.png").c_str()), nullptr);
+  EXPECT_EQ(standin_IMG_Load((root + "/res/zak.dat").c_str()), nullptr);
+  EXPECT_EQ(standin_IMG_Load(cut.c_str()), nullptr);
+  SDL_FreeSurface(standin_IMG_Load(whole.c_str()));
   EXPECT_EQ(openFiles(), before);
 }
 
-TEST_F(CompatText, TheScrollMessageRendersAsTheRealLibraryRendersIt) {
+TEST_F(StandinText, TheScrollMessageRendersAsTheRealLibraryRendersIt) {
   EXPECT_EQ(render(scrollMessage), "");
   for (int size : {8, 12, 16}) EXPECT_EQ(render(scrollMessage, size), "") << size << " points";
   EXPECT_EQ(render(scrollMessage, 18, SDL_Color{0, 0, 0, 0}), "");
 }
 
-TEST_F(CompatText, EveryPrintableCharacterAloneAndInPairsRendersTheSame) {
+TEST_F(StandinText, EveryPrintableCharacterAloneAndInPairsRendersTheSame) {
   for (char a = ' '; a <= '~'; ++a) {
     ASSERT_EQ(render(std::string(1, a)), "") << "'" << a << "'";
     for (char b = ' '; b <= '~'; ++b) {
@@ -241,33 +241,33 @@ TEST_F(CompatText, EveryPrintableCharacterAloneAndInPairsRendersTheSame) {
   }
 }
 
-TEST_F(CompatText, SpacesLatinOneAndEmptyTextRenderTheSame) {
+TEST_F(StandinText, SpacesLatinOneAndEmptyTextRenderTheSame) {
   for (const char* text : {" ", "     ", "  x  ", "\xE9t\xE9 \xA9 \xFF", "a\tb"}) {
     EXPECT_EQ(render(text), "") << "'" << text << "'";
   }
   // The real library refuses text without width; so must the stand-in.
-  EXPECT_EQ(compat_TTF_RenderText_Solid(compat[18], "", SDL_Color{255, 255, 255, 0}), nullptr);
+  EXPECT_EQ(standin_TTF_RenderText_Solid(standin[18], "", SDL_Color{255, 255, 255, 0}), nullptr);
   EXPECT_EQ(render(""), "");
 }
 
-TEST(CompatTextLibrary, FontsNeedTheLibraryAndAReadableFile) {
-  EXPECT_EQ(compat_TTF_OpenFont((root + "/res/bigFont.ttf").c_str(), 18), nullptr);
-  ASSERT_EQ(compat_TTF_Init(), 0);
-  EXPECT_EQ(compat_TTF_OpenFont((root + "/res/missing.ttf").c_str(), 18), nullptr);
-  EXPECT_EQ(compat_TTF_OpenFont((root + "/res/logo.dat").c_str(), 18), nullptr);
-  EXPECT_NE(compat_TTF_OpenFont((root + "/res/bigFont.ttf").c_str(), 18), nullptr);
-  compat_TTF_Quit();
+TEST(StandinTextLibrary, FontsNeedTheLibraryAndAReadableFile) {
+  EXPECT_EQ(standin_TTF_OpenFont((root + "/res/bigFont.ttf").c_str(), 18), nullptr);
+  ASSERT_EQ(standin_TTF_Init(), 0);
+  EXPECT_EQ(standin_TTF_OpenFont((root + "/res/missing.ttf").c_str(), 18), nullptr);
+  EXPECT_EQ(standin_TTF_OpenFont((root + "/res/logo.dat").c_str(), 18), nullptr);
+  EXPECT_NE(standin_TTF_OpenFont((root + "/res/bigFont.ttf").c_str(), 18), nullptr);
+  standin_TTF_Quit();
 }
 
 // The intro's font is a pixel font: whole-pixel metrics, no kerning, nothing left of the pen.
 // An outline font from the system reaches the stand-in's other paths (negative bearings at the
 // start and mid-line, kerning, fractional metrics, descenders below the font's height).
-TEST(CompatTextOutlineFonts, SystemFontsRenderAsTheRealLibraryRendersThem) {
+TEST(StandinTextOutlineFonts, SystemFontsRenderAsTheRealLibraryRendersThem) {
   const std::string folder = "/usr/share/fonts/truetype/dejavu/";
   const std::vector<std::string> files = {"DejaVuSans.ttf", "DejaVuSerif-Italic.ttf"};
   if (!std::ifstream(folder + files[0])) GTEST_SKIP() << "fonts-dejavu-core is not installed";
   ASSERT_EQ(TTF_Init(), 0);
-  ASSERT_EQ(compat_TTF_Init(), 0);
+  ASSERT_EQ(standin_TTF_Init(), 0);
   const std::string tricky = "AVTajfy.,'W_|}g([Q";
   std::vector<std::string> texts = {scrollMessage + 800, "fjord jiffy AVAWAY Ty Wa", "_j", "j"};
   for (char c = ' '; c <= '~'; ++c) texts.emplace_back(1, c);
@@ -277,12 +277,12 @@ TEST(CompatTextOutlineFonts, SystemFontsRenderAsTheRealLibraryRendersThem) {
   for (const std::string& file : files) {
     for (int size : {11, 18}) {
       TTF_Font* real = TTF_OpenFont((folder + file).c_str(), size);
-      compat_TTF_Font* compat = compat_TTF_OpenFont((folder + file).c_str(), size);
+      standin_TTF_Font* standin = standin_TTF_OpenFont((folder + file).c_str(), size);
       ASSERT_NE(real, nullptr);
-      ASSERT_NE(compat, nullptr);
+      ASSERT_NE(standin, nullptr);
       for (const std::string& text : texts) {
         SDL_Surface* a = TTF_RenderText_Solid(real, text.c_str(), SDL_Color{1, 2, 3, 0});
-        SDL_Surface* b = compat_TTF_RenderText_Solid(compat, text.c_str(), SDL_Color{1, 2, 3, 0});
+        SDL_Surface* b = standin_TTF_RenderText_Solid(standin, text.c_str(), SDL_Color{1, 2, 3, 0});
         const std::string difference = differences(a, b);
         if (a != nullptr) SDL_FreeSurface(a);
         if (b != nullptr) SDL_FreeSurface(b);
@@ -292,5 +292,5 @@ TEST(CompatTextOutlineFonts, SystemFontsRenderAsTheRealLibraryRendersThem) {
     }
   }
   TTF_Quit();
-  compat_TTF_Quit();
+  standin_TTF_Quit();
 }

@@ -95,7 +95,7 @@ void freeFont(CompatFont* font) {
 }
 }  // namespace
 
-extern "C" int ORBITRA_COMPAT(TTF_Init)(void) {
+extern "C" int ORBITRA_STANDIN(TTF_Init)(void) {
   if (startCount == 0 && FT_Init_FreeType(&library) != 0) {
     SDL_SetError("Couldn't init FreeType engine");
     return -1;
@@ -104,7 +104,7 @@ extern "C" int ORBITRA_COMPAT(TTF_Init)(void) {
   return 0;
 }
 
-extern "C" void ORBITRA_COMPAT(TTF_Quit)(void) {
+extern "C" void ORBITRA_STANDIN(TTF_Quit)(void) {
   if (startCount == 0 || --startCount > 0) return;
   for (CompatFont* font : openFonts) freeFont(font);
   openFonts.clear();
@@ -112,7 +112,7 @@ extern "C" void ORBITRA_COMPAT(TTF_Quit)(void) {
   library = nullptr;
 }
 
-extern "C" CompatFont* ORBITRA_COMPAT(TTF_OpenFont)(const char* file, int ptsize) {
+extern "C" CompatFont* ORBITRA_STANDIN(TTF_OpenFont)(const char* file, int ptsize) {
   if (startCount == 0) {
     SDL_SetError("Library not initialized");
     return nullptr;
@@ -158,8 +158,8 @@ extern "C" CompatFont* ORBITRA_COMPAT(TTF_OpenFont)(const char* file, int ptsize
   return font;
 }
 
-extern "C" SDL_Surface* ORBITRA_COMPAT(TTF_RenderText_Solid)(CompatFont* font, const char* text,
-                                                             SDL_Color fg) {
+extern "C" SDL_Surface* ORBITRA_STANDIN(TTF_RenderText_Solid)(CompatFont* font, const char* text,
+                                                              SDL_Color fg) {
   if (startCount == 0) {
     SDL_SetError("Library not initialized");
     return nullptr;

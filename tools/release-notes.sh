@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Prints a release's NOTES.md: the changelog's entry for the version, under a heading with its
+# date, and how to check a download. Usage: tools/release-notes.sh VERSION
+set -euo pipefail
+cd "$(dirname "$0")/.."
+version=$1
+# The entry's items, below its heading "## <version> - <date>".
+entry=$(awk -v v="$version" '/^## / { on = ($2 == v); next } on' CHANGELOG.md | sed '/./,$!d')
+[ -n "$entry" ] || { echo "CHANGELOG.md has no entry for $version" >&2; exit 1; }
+echo "# orbitra $version, $(awk -v v="$version" '$1 == "##" && $2 == v { print $4 }' CHANGELOG.md)"
+echo
+echo "$entry"
+echo
+cat <<EOF
+## Check what you see
+
+Every download draws exactly the same frames as every other. Each carries the list of those
+frames' hashes and a way to draw the first three minutes again and compare them, on your own
+machine:
+
+- Linux (the packages): \`/usr/games/orbitra-capture --verify\`
+- Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
+- the browser (the site or the single page): open it with \`?verify\` after its address, as in
+  \`orbitra.html?verify\`; the line appears on the page
+
+Each ends with one line: "all N frames identical", or the first frame that differs. Check the
+files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.
+EOF
