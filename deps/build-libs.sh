@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libraries of the browser or the Windows build from Debian's source packages into a
 # prefix:
-#   deps/build-libs.sh web|windows <prefix>
+#   deps/build-libs.sh web|windows|port-arm64|port-armhf <prefix>
 # web expects emcc on the PATH (tools/web.sh sets it up); windows the MinGW-w64 cross compiler
-# (tools/windows.sh). The prefix appears only when complete: the libraries are built into a
+# (tools/windows.sh); port-* the port's build system (tools/portmaster.sh). The prefix appears only when complete: the libraries are built into a
 # folder of this run's own beside it and renamed into place, so two builds at once never wipe
 # each other's half-built tree.
 set -euo pipefail
@@ -14,7 +14,9 @@ platform=$1 prefix=$2
 case "$platform" in
   web) configure=(emcmake cmake) ;;
   windows) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/x86_64-w64-mingw32.cmake") ;;
-  *) echo "usage: $0 web|windows <prefix>" >&2; exit 2 ;;
+  port-arm64) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/port-aarch64.cmake") ;;
+  port-armhf) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/port-armhf.cmake") ;;
+  *) echo "usage: $0 web|windows|port-arm64|port-armhf <prefix>" >&2; exit 2 ;;
 esac
 say() { echo "$platform: $*" >&2; }
 jobs=${DEPS_JOBS:-2}
@@ -27,7 +29,7 @@ say "fetching the pinned source packages"
 fetch_sources "$work/src" libsdl1.2 sdl-mixer1.2 libmikmod freetype libpng1.6 zlib
 dir() { find "$work/src" -maxdepth 1 -type d -name "$1-*" | head -n1; }
 # The platform's changes to the library sources, kept as patches beside its configuration.
-for patch in "$here/config/$platform"/*.patch; do
+for patch in "$here/config/${platform%-*}"/*.patch; do
   [ -f "$patch" ] || continue
   patch -d "$(dir libsdl1.2)" -p1 --quiet <"$patch" ||
     { say "$(basename "$patch") does not apply"; exit 1; }

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# The port for ARM Linux handhelds through PortMaster: the intro for aarch64 and armhf, built in
+# a Debian 11 system (glibc 2.31, GCC 10) on SDL 1.2 with drivers of the port's own over the
+# device's SDL2, packed as orbitra-<version>-portmaster.zip and checked.
+# Usage: tools/portmaster.sh build|zip|test [STEP...]
+#   build  the programs of both architectures (build-port-arm64/, build-port-armhf/)
+#   zip    build, then pack the zip into build-portmaster/
+#   test   zip, then check it: its files, its libraries, and the launcher under qemu in Debian 11
+#          arm64 and armhf systems (frames and sound of the intro on SDL2's off-screen video and
+#          file audio)
+# STEP names limit the run to those steps (see the summary). As root: debootstrap, mounts.
+#   ORBITRA_PORT_ROOT_DIR   where the Debian 11 systems are kept (default /var/tmp)
+set -uo pipefail
+exec 1>&2
+cd "$(dirname "$0")/.." || exit 1
+repo=$PWD
+# shellcheck source=lib/packages.sh
+. tools/lib/packages.sh
+# shellcheck source=lib/libraries.sh
+. tools/lib/libraries.sh
+# shellcheck source=../port/root.sh
+. port/root.sh
+
+command=${1:-}
+shift
+systems=${ORBITRA_PORT_ROOT_DIR:-/var/tmp}
+buildroot=$systems/orbitra-port-root
+cache=$(cache_folder port "${ORBITRA_PORT_CACHE:-}")
+out=$repo/build-portmaster
+version=$(sed -n 's/^project(orbitra VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+zipfile=$out/orbitra-$version-portmaster.zip
+archs=(arm64 armhf)
+
+if [ -f tools/lib/steps.sh ]; then
+  # shellcheck source=/dev/null
+  . tools/lib/steps.sh
+else
+  # The step mechanics, one function each: step NAME COMMAND..., steps_wanted NAME,
+  # steps_summary.
+  step_lines=() step_failed=0 step_names=("$@")
+  steps_wanted() {
+    [ ${#step_names[@]} -eq 0 ] && return 0
+    local name
+    for name in "${step_names[@]}"; do [ "$name" = "$1" ] && return 0; done
+    return 1
+  }
+  step() {
+    local name=$1 started=$SECONDS status log
+    shift
+    steps_wanted "$name" || return 0
+    log=$(mktemp)
+    "$@" >"$log" 2>&1
+    status=$?
+    if [ $status -eq 0 ]; then
+      step_lines+=("$(printf '%-16s ok      %5ss' "$name" $((SECONDS - started)))")
+    else
+      step_failed=1
+      step_lines+=("$(printf '%-16s FAILED  %5ss  %s' "$name" $((SECONDS - started)) \
+        "$(tail -n 3 "$log" | tr '\n' ' ')")")
+      tail -n 20 "$log"
+    fi
+    rm -f "$log"
+    return $status
+  }
+  steps_summary() {
+    echo "== tools/portmaster.sh $command =="
+    printf '%s\n' "${step_lines[@]}"
+    return $step_failed
+  }
+fi
+
+# Runs a command of this machine with the folders a build uses (the work tree, /tmp and the
+# library cache) visible at the same paths inside the build system, where the compilers run.
+with_build_root() {
+  mkdir -p "$cache"
+  unshare -m --propagation private bash -c '
+    root=$1; shift
+    for folder in "$2" /tmp "$3"; do
+      mkdir -p "$root$folder" && mount --bind "$folder" "$root$folder" || exit 1
+    done
+    mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" || exit 1
+    shift 3
+    ORBITRA_PORT_ROOT=$root exec "$@"' - "$buildroot" x "$repo" "$cache" "$@"
+}
+
+build_arch() {  # arm64|armhf: the libraries (cached), then the programs
+  local arch=$1
+  with_build_root bash -c '
+    . tools/lib/libraries.sh
+    build_libraries "port-$1" "$2" || exit 1
+    export ORBITRA_PORT_LIBS=$libs
+    cmake --preset "port-$1" >/dev/null && cmake --build --preset "port-$1" -j2' - "$arch" "$cache"
+}
+
+need_build_system() {
+  need_packages debootstrap zip unzip qemu-user-static binfmt-support &&
+    port_root "$buildroot"
+}
+
+# The native capture tool, for the screenshot and the frames to compare with.
+native_capture() {
+  if [ -f tools/lib/native.sh ]; then
+    # shellcheck source=/dev/null
+    . tools/lib/native.sh && native_tool
+    return
+  fi
+  cmake --preset plain >/dev/null && cmake --build build -j2 --target orbitra-capture >/dev/null &&
+    echo "$repo/build/orbitra-capture"
+}
+
+summary_text() {
+  sed -n 's:.*<summary>\(.*\)</summary>.*:\1:p' dist/io.github.orbitra.Orbitra.metainfo.xml.in
+}
+
+make_zip() {
+  local stage=$out/stage tool arch
+  tool=$(native_capture) || return 1
+  rm -rf "$stage" && mkdir -p "$stage/orbitra/licenses" || return 1
+  cp port/files/Orbitra.sh "$stage/" && cp port/files/orbitra.gptk "$stage/orbitra/" || return 1
+  for arch in "${archs[@]}"; do
+    local name=aarch64 triplet=aarch64-linux-gnu
+    [ "$arch" = armhf ] && name=armhf triplet=arm-linux-gnueabihf
+    install -m 755 "build-port-$arch/orbitra" "$stage/orbitra/orbitra.$name" &&
+      with_build_root "port/toolchain/$triplet-strip" "$stage/orbitra/orbitra.$name" || return 1
+  done
+  cp -r res "$stage/orbitra/res" && rm -f "$stage/orbitra/res/README.md" || return 1
+  # The golden lists, for the port check and for anyone who wants to verify the files.
+  [ -d res/golden ] || { mkdir -p "$stage/orbitra/res/golden" &&
+    cp tests/golden/frames.txt "$stage/orbitra/res/golden/frames.txt"; } || return 1
+  # Licences of the intro and of every library linked into it.
+  cp LICENSE "$stage/orbitra/licenses/orbitra.LICENSE" || return 1
+  local libs
+  libs=$(ls -d "$cache"/libs-*/licences | head -n1)
+  cp "$libs"/*.copyright "$stage/orbitra/licenses/" || return 1
+  local summary
+  summary=$(summary_text)
+  sed "s|@SUMMARY@|$summary|" port/files/port.json.in >"$stage/orbitra/port.json" &&
+    sed "s|@SUMMARY@|$summary|" port/files/gameinfo.xml.in >"$stage/orbitra/gameinfo.xml" &&
+    cp port/README.md "$stage/orbitra/README.md" || return 1
+  "$tool" --quiet --start 5000 --shot 5000 --fit 640x480 --shot-dir "$out/shot" || return 1
+  mv "$out"/shot/*.png "$stage/orbitra/screenshot.png" && rm -rf "$out/shot" || return 1
+  # The same bytes from the same commit: fixed times and order, no extra fields.
+  find "$stage" -exec touch -h -d @0 {} + &&
+    rm -f "$zipfile" && (cd "$stage" && find . -mindepth 1 | LC_ALL=C sort |
+      TZ=UTC zip -q -X -D "$zipfile" -@) || return 1
+  echo "$zipfile"
+}
+
+case "$command" in
+  build | zip | test) ;;
+  *) echo "usage: tools/portmaster.sh build|zip|test [STEP...]"; exit 2 ;;
+esac
+step setup need_build_system || { steps_summary; exit 1; }
+for arch in "${archs[@]}"; do
+  step "build-$arch" build_arch "$arch"
+done
+if [ "$command" != build ]; then
+  step zip make_zip
+fi
+if [ "$command" = test ]; then
+  step port-check tests/port/check.sh files "$zipfile"
+  step library-check tests/port/check.sh libraries "$zipfile"
+  for arch in "${archs[@]}"; do
+    step "launcher-$arch" tests/port/launcher.sh "$arch" "$zipfile" "$(native_capture)"
+  done
+fi
+steps_summary
