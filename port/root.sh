@@ -4,7 +4,7 @@
 #   port_root DIR     makes DIR once, from a tarball cached under /var/cache/orbitra-chroot
 #                     keyed by the package list (debootstrap only on the first run)
 #   port_in_root DIR CMD...   runs CMD inside DIR, in a mount namespace of its own holding
-#                     /proc and /dev, with the work tree at its own path
+#                     /proc and /dev
 # Kept to these two so that the house's chroot library can take their place.
 
 port_root_packages=(cmake make pkg-config crossbuild-essential-arm64 crossbuild-essential-armhf)
@@ -39,9 +39,8 @@ port_in_root() {
   local dir=$1
   shift
   unshare -m --propagation private sh -c '
-    root=$1 tree=$2; shift 2
+    root=$1; shift
     mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" || exit 1
-    mkdir -p "$root$tree" && mount --bind "$tree" "$root$tree" || exit 1
-    exec chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
-      sh -c "cd \"\$0\" 2>/dev/null; exec \"\$@\"" "$PWD" "$@"' - "$dir" "${ORBITRA_PORT_TREE:-/work}" "$@"
+    exec chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"' \
+    - "$dir" "$@"
 }

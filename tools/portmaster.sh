@@ -97,24 +97,21 @@ need_build_system() {
     port_root "$buildroot"
 }
 
-# The native capture tool, for the screenshot and the frames to compare with.
-native_capture() {
-  if [ -f tools/lib/native.sh ]; then
-    # shellcheck source=/dev/null
-    . tools/lib/native.sh && native_tool
-    return
-  fi
-  cmake --preset plain >/dev/null && cmake --build build -j2 --target orbitra-capture >/dev/null &&
-    echo "$repo/build/orbitra-capture"
+# The native capture tool (for the screenshot and the frames and sound to compare with) and the
+# screenshot comparer, of the plain build.
+native_tools() {
+  cmake --preset plain >/dev/null &&
+    cmake --build build -j2 --target orbitra-capture compareShot >/dev/null
 }
+tool=$repo/build/orbitra-capture
+compare=$repo/build/tests/probe/compareShot
 
 summary_text() {
   sed -n 's:.*<summary>\(.*\)</summary>.*:\1:p' dist/io.github.orbitra.Orbitra.metainfo.xml.in
 }
 
 make_zip() {
-  local stage=$out/stage tool arch
-  tool=$(native_capture) || return 1
+  local stage=$out/stage arch
   rm -rf "$stage" && mkdir -p "$stage/orbitra/licenses" || return 1
   cp port/files/Orbitra.sh "$stage/" && cp port/files/orbitra.gptk "$stage/orbitra/" || return 1
   for arch in "${archs[@]}"; do
@@ -128,7 +125,8 @@ make_zip() {
   [ -d res/golden ] || { mkdir -p "$stage/orbitra/res/golden" &&
     cp tests/golden/frames.txt "$stage/orbitra/res/golden/frames.txt"; } || return 1
   # Licences of the intro and of every library linked into it.
-  cp LICENSE "$stage/orbitra/licenses/orbitra.LICENSE" || return 1
+  cp LICENSE "$stage/orbitra/licenses/orbitra.LICENSE" &&
+    cp res/bigFont-LICENSE.txt "$stage/orbitra/licenses/" || return 1
   local libs
   libs=$(ls -d "$cache"/libs-*/licences | head -n1)
   cp "$libs"/*.copyright "$stage/orbitra/licenses/" || return 1
@@ -155,13 +153,15 @@ for arch in "${archs[@]}"; do
   step "build-$arch" build_arch "$arch"
 done
 if [ "$command" != build ]; then
+  step native native_tools
   step zip make_zip
 fi
 if [ "$command" = test ]; then
   step port-check tests/port/check.sh files "$zipfile"
   step library-check tests/port/check.sh libraries "$zipfile"
   for arch in "${archs[@]}"; do
-    step "launcher-$arch" tests/port/launcher.sh "$arch" "$zipfile" "$(native_capture)"
+    step "launcher-$arch" tests/port/launcher.sh "$arch" "$zipfile" "build-port-$arch" "$tool" \
+      "$compare" "$buildroot"
   done
 fi
 steps_summary
