@@ -3,15 +3,18 @@
 # (tools/portmaster.sh does both), with the image and text stand-ins, and SDL 1.2's video and
 # audio drivers of the port's own over the device's SDL2 (port/sdl/), the one library linked
 # dynamically. The compilers see the port's build system, where SDL2's headers are installed.
+# The drivers are objects of the program itself, so SDL 1.2's
+# archive finds them wherever it comes on the link line; the SDL2 side builds apart, its SDL.h
+# being SDL2's.
 include(${CMAKE_CURRENT_LIST_DIR}/pinnedLibraries.cmake)
 orbitra_pinned_libraries("${ORBITRA_LIBS_PREFIX}")
-add_library(orbitra_port_drivers STATIC ${PROJECT_SOURCE_DIR}/port/sdl/video.c
+add_library(orbitra_port_drivers OBJECT ${PROJECT_SOURCE_DIR}/port/sdl/video.c
   ${PROJECT_SOURCE_DIR}/port/sdl/audio.c)
 target_include_directories(orbitra_port_drivers PRIVATE ${ORBITRA_LIBS_PREFIX}/include/SDL-private)
-add_library(orbitra_port_bridge STATIC ${PROJECT_SOURCE_DIR}/port/sdl/bridge.c
+add_library(orbitra_port_bridge OBJECT ${PROJECT_SOURCE_DIR}/port/sdl/bridge.c
   ${PROJECT_SOURCE_DIR}/port/sdl/scale.c)
 target_include_directories(orbitra_port_bridge PRIVATE /usr/include/SDL2)
 target_compile_definitions(orbitra_port_bridge PRIVATE _REENTRANT)
 target_link_libraries(orbitra_port_bridge PRIVATE orbitra_warnings INTERFACE SDL2 dl pthread)
 target_link_libraries(orbitra_port_drivers PRIVATE orbitra_warnings
-  PUBLIC orbitra_pinned_libraries orbitra_port_bridge)
+  PUBLIC orbitra_pinned_libraries)

@@ -28,7 +28,7 @@ if [ "$mode" = libraries ]; then
     for name in $needed; do
       case "$name" in
         libSDL2-2.0.so.0 | libstdc++.so.6 | libm.so.6 | libgcc_s.so.1 | libc.so.6 | libdl.so.2 | \
-          libpthread.so.0) ;;
+          libpthread.so.0 | ld-linux-aarch64.so.1 | ld-linux-armhf.so.3) ;;
         *) fail "$program needs $name, which is not on every device" ;;
       esac
     done

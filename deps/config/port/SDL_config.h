@@ -2,7 +2,9 @@
    CD-ROM, joystick or shared-object back ends (the gamepad reaches the intro as keys), no
    assembly blitters. The video and audio drivers are the project's own over the device's
    SDL2 (port/sdl/), registered in the slots of the dummy drivers so the library's sources
-   stay untouched. */
+   stay untouched. No getenv: the library keeps an environment of its own, so that
+   SDL_VIDEODRIVER and SDL_AUDIODRIVER, set for the device's SDL2, never make it look for a
+   driver of that name among its own. */
 #ifndef _SDL_config_h
 #define _SDL_config_h
 
@@ -32,8 +34,6 @@
 #define HAVE_REALLOC 1
 #define HAVE_FREE 1
 #define HAVE_ALLOCA 1
-#define HAVE_GETENV 1
-#define HAVE_PUTENV 1
 #define HAVE_UNSETENV 1
 #define HAVE_QSORT 1
 #define HAVE_ABS 1
