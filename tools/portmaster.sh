@@ -5,9 +5,9 @@
 # Usage: tools/portmaster.sh build|zip|test [STEP...]
 #   build  the programs of both architectures (build-port-arm64/, build-port-armhf/)
 #   zip    build, then pack the zip into build-portmaster/
-#   test   zip, then check it: its files, its libraries, and the launcher under qemu in Debian 11
-#          arm64 and armhf systems (frames and sound of the intro on SDL2's off-screen video and
-#          file audio)
+#   test   zip, then check it: its files, its libraries, every golden frame of both builds
+#          under qemu, and the launcher under qemu on Debian 11's arm64 and armhf libraries
+#          (tests/port/launcher.sh)
 # STEP names limit the run to those steps (see the summary). As root: debootstrap, mounts.
 #   ORBITRA_PORT_ROOT_DIR   where the Debian 11 systems are kept (default /var/tmp)
 set -uo pipefail
@@ -160,6 +160,13 @@ if [ "$command" = test ]; then
   step port-check tests/port/check.sh files "$zipfile"
   step library-check tests/port/check.sh libraries "$zipfile"
   for arch in "${archs[@]}"; do
+    # Every golden frame of the port's frame tool under qemu, on the Debian 11 system's
+    # libraries, against the native tool's.
+    qemu=qemu-aarch64-static
+    [ "$arch" = armhf ] && qemu=qemu-arm-static
+    step "frames-$arch" env QEMU_LD_PREFIX="$buildroot" SDL_VIDEODRIVER=dummy \
+      SDL_AUDIODRIVER=dummy tests/cross/framecheck.sh "$tool" "build-port-$arch/orbitra-capture" \
+      "$qemu" "$repo" "port $arch"
     step "launcher-$arch" tests/port/launcher.sh "$arch" "$zipfile" "build-port-$arch" "$tool" \
       "$compare" "$buildroot"
   done
