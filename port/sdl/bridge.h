@@ -12,7 +12,8 @@ extern "C" {
 int port_scale_for(int displayWidth, int displayHeight, int width, int height);
 
 /* Opens a full-screen window on the device's display for a width x height picture of 16-bit
-   5-6-5 pixels. Returns 0, or -1 with port_error() saying why. */
+   5-6-5 pixels (none on SDL2's dummy driver, where nothing is shown). Returns 0, or -1 with
+   port_error() saying why. */
 int port_video_open(int width, int height);
 /* Shows the picture, scaled by port_scale_for, centred on black, nearest neighbour. */
 void port_video_present(const void* pixels, int pitch);

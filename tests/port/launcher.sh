@@ -91,9 +91,12 @@ size = min(len(port), len(native))
 print("%d bytes of sound compared" % size)
 sys.exit(0 if size >= 3 * 22050 * 4 and port[:size] == native[:size] else 1)
 EOF
+# gptokeyb runs beside the program: its call is in the list, anywhere after get_controls.
 expected="get_controls
-gptokeyb orbitra.$name -c $work/ports/orbitra/orbitra.gptk
 pm_platform_helper $work/ports/orbitra/orbitra.$name
 pm_finish"
-[ "$(cat "$work/calls")" = "$expected" ] || fail "the launcher's calls were: $(cat "$work/calls")"
+[ "$(grep -v '^gptokeyb' "$work/calls")" = "$expected" ] &&
+  [ "$(sed -n '2,$p' "$work/calls" | grep '^gptokeyb')" = \
+    "gptokeyb orbitra.$name -c $work/ports/orbitra/orbitra.gptk" ] ||
+  fail "the launcher's calls were: $(cat "$work/calls")"
 echo "$arch: launcher from the zip: frame 2x on 640x480, 4 s of sound identical, Escape: status 0"
