@@ -13,8 +13,10 @@ arch=$1 zip=$2 build=$3 tool=$4 compare=$5 system=$6
 name=aarch64 qemu=aarch64
 [ "$arch" = armhf ] && name=armhf qemu=arm
 work=$(mktemp -d /tmp/orbitra-port-launcher.XXXXXX)
-pids=()
-trap 'exec 2>/dev/null; kill "${pids[@]}"; rm -rf "$work"' EXIT
+pids=() launches=()
+# Each launch is a session of its own, ended whole: the launcher, gptokeyb and the program.
+trap 'exec 2>/dev/null; for p in "${launches[@]}"; do kill -KILL -- "-$p"; done; kill "${pids[@]}"
+  rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 # shellcheck source=../lib/xdisplay.sh
 source "$(dirname "$0")/../lib/xdisplay.sh"
@@ -45,14 +47,14 @@ pids+=("$xvfb")
 "$tool" --quiet --start 5000 --shot 5000 --shot-dir "$work" || fail "the frame tool failed"
 "$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
 launch() {  # the launcher in the Debian 11 system, in the background: sets $intro
-  unshare -m --propagation private sh -c '
+  setsid unshare -m --propagation private sh -c '
     mount --bind /tmp "$1/tmp" && mount -t proc proc "$1/proc" && mount --rbind /dev "$1/dev" &&
       exec chroot "$1" env -i PATH=/usr/bin:/bin HOME="$2" DISPLAY="$3" SDL_VIDEODRIVER=x11 \
         SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$4" \
         ORBITRA_HELD_TICK="${5:-}" bash "$6/Orbitra.sh"' - \
     "$system" "$work/home" "$DISPLAY" "$work/sound.raw" "${1:-}" "$work/ports" 2>"$work/stderr" &
   intro=$!
-  pids+=("$intro")
+  launches+=("$intro")
 }
 
 # The test build with the clock held: the same window and picture every frame.
