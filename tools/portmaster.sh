@@ -128,8 +128,8 @@ make_zip() {
   cp LICENSE "$stage/orbitra/licenses/orbitra.LICENSE" &&
     cp res/bigFont-LICENSE.txt "$stage/orbitra/licenses/" || return 1
   local libs
-  libs=$(ls -d "$cache"/libs-*/licences | head -n1)
-  cp "$libs"/*.copyright "$stage/orbitra/licenses/" || return 1
+  libs=$(sed -n 's/^ORBITRA_LIBS_PREFIX:[A-Z]*=//p' build-port-arm64/CMakeCache.txt)
+  cp "$libs"/licences/*.copyright "$stage/orbitra/licenses/" || return 1
   local summary
   summary=$(summary_text)
   sed "s|@SUMMARY@|$summary|" port/files/port.json.in >"$stage/orbitra/port.json" &&
