@@ -31,13 +31,16 @@ version=$(sed -n 's/^project(orbitra VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 zipfile=$out/orbitra-$version-portmaster.zip
 archs=(arm64 armhf)
 
+# Step names on the command line, or in ORBITRA_STEPS as the house's step runner reads them.
+[ $# -gt 0 ] && export ORBITRA_STEPS="$*"
 if [ -f tools/lib/steps.sh ]; then
   # shellcheck source=/dev/null
   . tools/lib/steps.sh
 else
   # The step mechanics, one function each: step NAME COMMAND..., steps_wanted NAME,
   # steps_summary.
-  step_lines=() step_failed=0 step_names=("$@")
+  step_lines=() step_failed=0
+  read -r -a step_names <<<"${ORBITRA_STEPS:-}"
   steps_wanted() {
     [ ${#step_names[@]} -eq 0 ] && return 0
     local name
