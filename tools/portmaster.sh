@@ -96,7 +96,9 @@ build_arch() {  # arm64|armhf: the libraries (cached), then the programs
 }
 
 need_build_system() {
-  need_packages debootstrap zip unzip qemu-user-static binfmt-support &&
+  # The plain build's tools and the checks' X server and image tools, then the port's own.
+  tools/install-deps.sh test &&
+    need_packages debootstrap zip unzip qemu-user-static qemu-user binfmt-support &&
     port_root "$buildroot"
 }
 
