@@ -67,7 +67,9 @@ sleep 5
 import -window root "$work/screen.png" || fail "no screenshot"
 "$compare" "$work/screen.png" "$work/frame-5000.png" 0 0 640 480 every ||
   fail "the screen is not the frame scaled 2x: $(cat "$work/ports/orbitra/log.txt")"
-escape_ends_intro "$intro"
+# Ended from outside: with its clock held the intro soon waits for a frame time that never
+# comes, and reads no keys while it waits.
+kill -KILL -- "-$intro" && wait "$intro"
 mv "$work/ports/orbitra/orbitra.$name.zipped" "$work/ports/orbitra/orbitra.$name"
 
 # The program of the zip: its sound, then Escape.
