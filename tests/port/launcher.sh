@@ -69,7 +69,7 @@ import -window root "$work/screen.png" || fail "no screenshot"
   fail "the screen is not the frame scaled 2x: $(cat "$work/ports/orbitra/log.txt")"
 # Ended from outside: with its clock held the intro soon waits for a frame time that never
 # comes, and reads no keys while it waits.
-kill -KILL -- "-$intro" && wait "$intro"
+{ kill -KILL -- "-$intro" && wait "$intro"; } 2>/dev/null
 mv "$work/ports/orbitra/orbitra.$name.zipped" "$work/ports/orbitra/orbitra.$name"
 
 # The program of the zip: its sound, then Escape.
