@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libraries of the browser or the Windows build from Debian's source packages into a
 # prefix:
-#   deps/build-libs.sh web|windows <prefix>
+#   deps/build-libs.sh web|windows|port-arm64|port-armhf <prefix>
 # web expects emcc on the PATH (tools/web.sh sets it up); windows the MinGW-w64 cross compiler
-# (tools/windows.sh). The prefix appears only when complete: the libraries are built into a
+# (tools/windows.sh); port-* the port's build system (tools/portmaster.sh). The prefix appears only when complete: the libraries are built into a
 # folder of this run's own beside it and renamed into place, so two builds at once never wipe
 # each other's half-built tree.
 set -euo pipefail
@@ -14,7 +14,9 @@ platform=$1 prefix=$2
 case "$platform" in
   web) configure=(emcmake cmake) ;;
   windows) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/x86_64-w64-mingw32.cmake") ;;
-  *) echo "usage: $0 web|windows <prefix>" >&2; exit 2 ;;
+  port-arm64) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/port-aarch64.cmake") ;;
+  port-armhf) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/port-armhf.cmake") ;;
+  *) echo "usage: $0 web|windows|port-arm64|port-armhf <prefix>" >&2; exit 2 ;;
 esac
 say() { echo "$platform: $*" >&2; }
 jobs=${DEPS_JOBS:-$(nproc)}
@@ -36,7 +38,7 @@ apply_patches() {  # folder of patches, source package
       { say "$(basename "$patch") does not apply"; exit 1; }
   done
 }
-apply_patches "$here/config/$platform" libsdl1.2
+apply_patches "$here/config/${platform%-*}" libsdl1.2
 apply_patches "$here/config/mikmod" libmikmod
 
 say "building zlib, libpng, libmikmod, SDL and SDL_mixer"

@@ -228,13 +228,12 @@ extern "C" SDL_Surface* ORBITRA_STANDIN(TTF_RenderText_Solid)(CompatFont* font, 
       const int y = row + g.yoffset;
       if (y < 0 || y >= surface->h) continue;
       const long start = static_cast<long>(y) * surface->pitch + pen + g.minx;
+      // The row's columns inside the surface, found once: the loop itself has no tests and
+      // the compiler widens it to many pixels a step. The whole message is drawn every frame.
+      const long first = std::max(0L, -start);
+      const long last = std::min(static_cast<long>(inked), static_cast<long>(end - begin) - start);
       const Uint8* src = g.pixels.data() + row * g.pitch;
-      for (int col = 0; col < inked; ++col) {
-        if (start + col < 0) continue;
-        Uint8* dst = begin + start + col;
-        if (dst >= end) break;
-        *dst |= src[col];
-      }
+      for (long col = first; col < last; ++col) begin[start + col] |= src[col];
     }
     pen += g.advance;
     previous = g.index;

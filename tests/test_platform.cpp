@@ -8,6 +8,7 @@
 
 #include "app/platform.h"
 #include "gfx/surface.h"
+#include "port/sdl/bridge.h"
 #include "support/libraryFaults.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"
@@ -123,6 +124,12 @@ TEST(Platform, WindowScaleLeavesRoomForTheDesktopsPanels) {
   EXPECT_EQ(windowScaleFor(1399, 2160, 320, 240), 3);  // 4 x 320 + 120 would not fit
   EXPECT_EQ(windowScaleFor(0, 0, 320, 240), 1);        // unknown
   EXPECT_EQ(windowScaleFor(400, 300, 320, 240), 1);
+  // The handhelds' port fills the whole screen: no room for panels.
+  EXPECT_EQ(port_scale_for(640, 480, 320, 240), 2);
+  EXPECT_EQ(port_scale_for(320, 240, 320, 240), 1);
+  EXPECT_EQ(port_scale_for(720, 720, 320, 240), 2);
+  EXPECT_EQ(port_scale_for(1280, 720, 320, 240), 3);
+  EXPECT_EQ(port_scale_for(240, 320, 320, 240), 1);  // smaller: shown cut, never at 0
 }
 
 TEST(Platform, WithoutADisplayTheIntroEndsWithOneLine) {

@@ -5,6 +5,8 @@
 # draws the tick as a jump frame, hashed once. The two counts for that frame differ by one hash,
 # which leaves the drawing (the clear, the scene and about 1,200 instructions of printing).
 # Usage: tests/cross/framecost.sh arm64|armhf [tick]    after tools/cross.sh built the arch.
+#   ORBITRA_FRAMECOST_BUILD  another build folder of the arch (the port's, with QEMU_LD_PREFIX
+#                            naming the system its libraries are in)
 # Tick 129480 (the full chain over the raster bars, second cycle) is the heaviest on arm64.
 set -uo pipefail
 exec 1>&2
@@ -16,7 +18,7 @@ case "${1:-}" in
 esac
 tick=${2:-129480}
 [ $((tick % 20)) -eq 0 ] && [ "$tick" -ge 20 ] || { echo "the tick must be a multiple of 20"; exit 2; }
-tool=build-$1/orbitra-capture
+tool=${ORBITRA_FRAMECOST_BUILD:-build-$1}/orbitra-capture
 [ -x "$tool" ] || { echo "no $tool: run tools/cross.sh $1 first"; exit 1; }
 # The static emulator cannot load plugins; Debian's dynamic one can.
 # shellcheck source=../../tools/lib/packages.sh

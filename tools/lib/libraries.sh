@@ -1,4 +1,4 @@
-# Sourced by tools/web.sh and tools/windows.sh: a platform's libraries, built by
+# Sourced by tools/web.sh, tools/windows.sh and tools/portmaster.sh: a platform's libraries, built by
 # deps/build-libs.sh from the pinned Debian source packages, cached outside the work tree.
 #   build_libraries PLATFORM CACHE sets libs to CACHE/libs-<key>, building it when absent; the
 #                                  key is taken over the pinned versions, the compiler and the
@@ -14,12 +14,15 @@ build_libraries() {
   case "$platform" in
     web) compiler=$(emcc --version | sed -n 1p) ;;
     windows) compiler=$(x86_64-w64-mingw32-gcc-posix --version | sed -n 1p) ;;
+    port-arm64) compiler=$(port/toolchain/aarch64-linux-gnu-gcc --version | sed -n 1p) ;;
+    port-armhf) compiler=$(port/toolchain/arm-linux-gnueabihf-gcc --version | sed -n 1p) ;;
   esac
   key=$({
     pinned_sources_key
     echo "$compiler"
-    cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/* "deps/config/$platform"/*
+    cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/* "deps/config/${platform%-*}"/*
     if [ "$platform" = windows ]; then cat cmake/toolchains/x86_64-w64-mingw32.cmake; fi
+    if [ "${platform%-*}" = port ]; then cat cmake/toolchains/port*.cmake; fi
   } | sha256sum | cut -c1-16)
   libs=$cache/libs-$key
   if [ -f "$libs/lib/libSDL.a" ]; then

@@ -1,0 +1,219 @@
+/* The SDL2 side of the port's drivers. The program links SDL 1.2 statically and the device's
+   SDL2 dynamically; the names both libraries export (SDL_InitSubSystem, SDL_PollEvent, ...)
+   resolve to SDL 1.2 inside the program, so those few are looked up in SDL2 itself with
+   RTLD_NEXT. Names only SDL2 has are called directly. */
+#define _GNU_SOURCE
+#include "bridge.h"
+
+#include <SDL.h>
+#include <dlfcn.h>
+#include <stdio.h>
+#include <string.h>
+
+/* The clashing names, taken from the next library in the search order: SDL2. */
+static struct {
+  int (*initSubSystem)(Uint32);
+  void (*quitSubSystem)(Uint32);
+  int (*pollEvent)(SDL_Event*);
+  const char* (*getError)(void);
+  int (*showCursor)(int);
+} sdl2;
+
+static int findSdl2(void) {
+  if (sdl2.initSubSystem != NULL) return 0;
+  *(void**)&sdl2.quitSubSystem = dlsym(RTLD_NEXT, "SDL_QuitSubSystem");
+  *(void**)&sdl2.pollEvent = dlsym(RTLD_NEXT, "SDL_PollEvent");
+  *(void**)&sdl2.getError = dlsym(RTLD_NEXT, "SDL_GetError");
+  *(void**)&sdl2.showCursor = dlsym(RTLD_NEXT, "SDL_ShowCursor");
+  *(void**)&sdl2.initSubSystem = dlsym(RTLD_NEXT, "SDL_InitSubSystem");
+  return sdl2.initSubSystem != NULL && sdl2.quitSubSystem != NULL && sdl2.pollEvent != NULL &&
+                 sdl2.getError != NULL && sdl2.showCursor != NULL
+             ? 0
+             : -1;
+}
+
+static const char* failure = "";
+
+const char* port_error(void) {
+  return failure;
+}
+
+static int fail(const char* what) {
+  failure = what;
+  if (sdl2.getError != NULL && sdl2.getError()[0] != '\0') failure = sdl2.getError();
+  return -1;
+}
+
+static struct {
+  SDL_Window* window;
+  SDL_Renderer* renderer;
+  SDL_Texture* texture;
+  SDL_Rect place;
+  int headless;
+} video;
+
+static char caption[256] = "Orbitra";
+
+void port_video_caption(const char* title) {
+  snprintf(caption, sizeof caption, "%s", title);
+  if (video.window != NULL) SDL_SetWindowTitle(video.window, caption);
+}
+
+int port_video_open(int width, int height) {
+  if (findSdl2() != 0) return fail("SDL2 not found");
+  if (video.headless) return 0;
+  if (video.window == NULL) {
+    if (sdl2.initSubSystem(SDL_INIT_VIDEO) != 0) return fail("no video");
+    /* Nobody watches SDL2's dummy display (the frame tool's, the tests'): nothing is shown. */
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != NULL && strcmp(driver, "dummy") == 0) {
+      video.headless = 1;
+      return 0;
+    }
+    video.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                    width, height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (video.window == NULL) return fail("no window");
+    video.renderer = SDL_CreateRenderer(video.window, -1, 0);
+    if (video.renderer == NULL) return fail("no renderer");
+    sdl2.showCursor(SDL_DISABLE);
+  }
+  if (video.texture != NULL) SDL_DestroyTexture(video.texture);
+  /* Nearest neighbour: every pixel a sharp square. Read when the texture is made. */
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  video.texture = SDL_CreateTexture(video.renderer, SDL_PIXELFORMAT_RGB565,
+                                    SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (video.texture == NULL) return fail("no texture");
+  int outWidth = 0, outHeight = 0;
+  if (SDL_GetRendererOutputSize(video.renderer, &outWidth, &outHeight) != 0) {
+    return fail("no output size");
+  }
+  const int factor = port_scale_for(outWidth, outHeight, width, height);
+  video.place.w = width * factor;
+  video.place.h = height * factor;
+  video.place.x = (outWidth - video.place.w) / 2;
+  video.place.y = (outHeight - video.place.h) / 2;
+  return 0;
+}
+
+void port_video_present(const void* pixels, int pitch) {
+  if (video.texture == NULL) return;
+  SDL_UpdateTexture(video.texture, NULL, pixels, pitch);
+  SDL_SetRenderDrawColor(video.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(video.renderer);
+  SDL_RenderCopy(video.renderer, video.texture, NULL, &video.place);
+  SDL_RenderPresent(video.renderer);
+}
+
+void port_video_close(void) {
+  if (video.headless) {
+    video.headless = 0;
+    sdl2.quitSubSystem(SDL_INIT_VIDEO);
+    return;
+  }
+  if (video.window == NULL) return;
+  if (video.texture != NULL) SDL_DestroyTexture(video.texture);
+  SDL_DestroyRenderer(video.renderer);
+  SDL_DestroyWindow(video.window);
+  memset(&video, 0, sizeof video);
+  sdl2.quitSubSystem(SDL_INIT_VIDEO);
+}
+
+/* SDL 1.2's numbers for the keys whose SDL2 numbers differ; the printable ones and Escape,
+   Return, Tab and Backspace are the same in both. */
+static int oldKey(SDL_Keycode key) {
+  if (key >= 0 && key < 128) return key;
+  switch (key) {
+    case SDLK_UP:
+      return 273;
+    case SDLK_DOWN:
+      return 274;
+    case SDLK_RIGHT:
+      return 275;
+    case SDLK_LEFT:
+      return 276;
+    case SDLK_LSHIFT:
+      return 304;
+    case SDLK_RSHIFT:
+      return 303;
+    case SDLK_LCTRL:
+      return 306;
+    case SDLK_RCTRL:
+      return 305;
+    case SDLK_LALT:
+      return 308;
+    case SDLK_RALT:
+      return 307;
+    default:
+      return -1;
+  }
+}
+
+int port_next_event(int* pressed, int* key) {
+  if (video.window == NULL) return 0;
+  SDL_Event event;
+  while (sdl2.pollEvent(&event)) {
+    if (event.type == SDL_QUIT) {
+      *pressed = 1;
+      *key = -1;
+      return 1;
+    }
+    if ((event.type == SDL_KEYDOWN && !event.key.repeat) || event.type == SDL_KEYUP) {
+      const int old = oldKey(event.key.keysym.sym);
+      if (old < 0) continue;
+      *pressed = event.type == SDL_KEYDOWN;
+      *key = old;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+static struct {
+  SDL_AudioDeviceID device;
+  void (*pull)(void*, unsigned char*, int);
+  void* userdata;
+} audio;
+
+static void pullAudio(void* userdata, Uint8* stream, int bytes) {
+  (void)userdata;
+  audio.pull(audio.userdata, stream, bytes);
+}
+
+int port_audio_open(int rate, int channels, int samples,
+                    void (*pull)(void* userdata, unsigned char* buffer, int bytes),
+                    void* userdata) {
+  if (findSdl2() != 0) return fail("SDL2 not found");
+  if (sdl2.initSubSystem(SDL_INIT_AUDIO) != 0) return fail("no audio");
+  SDL_AudioSpec wanted;
+  memset(&wanted, 0, sizeof wanted);
+  wanted.freq = rate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = (Uint8)channels;
+  wanted.samples = (Uint16)samples;
+  wanted.callback = pullAudio;
+  audio.pull = pull;
+  audio.userdata = userdata;
+  /* No changes allowed: SDL2 converts to the device, the pulled buffers stay as asked. */
+  audio.device = SDL_OpenAudioDevice(NULL, 0, &wanted, NULL, 0);
+  if (audio.device == 0) {
+    sdl2.quitSubSystem(SDL_INIT_AUDIO);
+    return fail("no audio device");
+  }
+  SDL_PauseAudioDevice(audio.device, 0);
+  return 0;
+}
+
+void port_audio_lock(void) {
+  if (audio.device != 0) SDL_LockAudioDevice(audio.device);
+}
+
+void port_audio_unlock(void) {
+  if (audio.device != 0) SDL_UnlockAudioDevice(audio.device);
+}
+
+void port_audio_close(void) {
+  if (audio.device == 0) return;
+  SDL_CloseAudioDevice(audio.device);
+  audio.device = 0;
+  sdl2.quitSubSystem(SDL_INIT_AUDIO);
+}

@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# The port for ARM Linux handhelds through PortMaster: the intro for aarch64 and armhf, built in
+# a Debian 11 system (glibc 2.31, GCC 10) on SDL 1.2 with drivers of the port's own over the
+# device's SDL2, packed as orbitra-<version>-portmaster.zip and checked.
+# Usage: tools/portmaster.sh build|zip|test [STEP...]
+#   build  the programs of both architectures (build-port-arm64/, build-port-armhf/)
+#   zip    build, then pack the zip into build-portmaster/
+#   test   zip, then check it: its files, its libraries, every golden frame of both builds
+#          under qemu, and the launcher under qemu on Debian 11's arm64 and armhf libraries
+#          (tests/port/launcher.sh)
+# STEP names limit the run to those steps (see the summary). As root: debootstrap, mounts.
+#   ORBITRA_PORT_ROOT_DIR   where the Debian 11 systems are kept (default /var/tmp)
+set -uo pipefail
+exec 1>&2
+cd "$(dirname "$0")/.." || exit 1
+repo=$PWD
+# shellcheck source=lib/packages.sh
+. tools/lib/packages.sh
+# shellcheck source=lib/libraries.sh
+. tools/lib/libraries.sh
+# shellcheck source=../port/root.sh
+. port/root.sh
+
+command=${1:-}
+shift
+systems=${ORBITRA_PORT_ROOT_DIR:-/var/tmp}
+buildroot=$systems/orbitra-port-root
+cache=$(cache_folder port "${ORBITRA_PORT_CACHE:-}")
+out=$repo/build-portmaster
+version=$(sed -n 's/^project(orbitra VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+zipfile=$out/orbitra-$version-portmaster.zip
+archs=(arm64 armhf)
+
+# Step names on the command line, or in ORBITRA_STEPS as the house's step runner reads them.
+[ $# -gt 0 ] && export ORBITRA_STEPS="$*"
+if [ -f tools/lib/steps.sh ]; then
+  # shellcheck source=/dev/null
+  . tools/lib/steps.sh
+else
+  # The step mechanics, one function each: step NAME COMMAND..., steps_wanted NAME,
+  # steps_summary.
+  step_lines=() step_failed=0
+  read -r -a step_names <<<"${ORBITRA_STEPS:-}"
+  steps_wanted() {
+    [ ${#step_names[@]} -eq 0 ] && return 0
+    local name
+    for name in "${step_names[@]}"; do [ "$name" = "$1" ] && return 0; done
+    return 1
+  }
+  step() {
+    local name=$1 started=$SECONDS status log
+    shift
+    steps_wanted "$name" || return 0
+    log=$(mktemp)
+    "$@" >"$log" 2>&1
+    status=$?
+    if [ $status -eq 0 ]; then
+      step_lines+=("$(printf '%-16s ok      %5ss' "$name" $((SECONDS - started)))")
+    else
+      step_failed=1
+      step_lines+=("$(printf '%-16s FAILED  %5ss  %s' "$name" $((SECONDS - started)) \
+        "$(tail -n 3 "$log" | tr '\n' ' ')")")
+      tail -n 20 "$log"
+    fi
+    rm -f "$log"
+    return $status
+  }
+  steps_summary() {
+    echo "== tools/portmaster.sh $command =="
+    printf '%s\n' "${step_lines[@]}"
+    return $step_failed
+  }
+fi
+
+# Runs a command of this machine with the folders a build uses (the work tree, /tmp and the
+# library cache) visible at the same paths inside the build system, where the compilers run.
+with_build_root() {
+  mkdir -p "$cache"
+  unshare -m --propagation private bash -c '
+    root=$1; shift
+    for folder in "$2" /tmp "$3"; do
+      mkdir -p "$root$folder" && mount --bind "$folder" "$root$folder" || exit 1
+    done
+    mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" || exit 1
+    shift 3
+    ORBITRA_PORT_ROOT=$root exec "$@"' - "$buildroot" x "$repo" "$cache" "$@"
+}
+
+build_arch() {  # arm64|armhf: the libraries (cached), then the programs
+  local arch=$1
+  with_build_root bash -c '
+    . tools/lib/libraries.sh
+    build_libraries "port-$1" "$2" || exit 1
+    export ORBITRA_PORT_LIBS=$libs
+    cmake --preset "port-$1" >/dev/null && cmake --build --preset "port-$1" -j2' - "$arch" "$cache"
+}
+
+need_build_system() {
+  # The plain build's tools and the checks' X server and image tools, then the port's own.
+  tools/install-deps.sh test &&
+    need_packages debootstrap zip unzip qemu-user-static qemu-user binfmt-support &&
+    port_root "$buildroot"
+}
+
+# The native capture tool (for the screenshot and the frames and sound to compare with) and the
+# screenshot comparer, of the plain build.
+native_tools() {
+  cmake --preset plain >/dev/null &&
+    cmake --build build -j2 --target orbitra-capture compareShot >/dev/null
+}
+tool=$repo/build/orbitra-capture
+compare=$repo/build/tests/probe/compareShot
+
+summary_text() {
+  sed -n 's:.*<summary>\(.*\)</summary>.*:\1:p' dist/io.github.orbitra.Orbitra.metainfo.xml.in
+}
+
+make_zip() {
+  local stage=$out/stage arch
+  rm -rf "$stage" && mkdir -p "$stage/orbitra/licenses" || return 1
+  cp port/files/Orbitra.sh "$stage/" && cp port/files/orbitra.gptk "$stage/orbitra/" || return 1
+  for arch in "${archs[@]}"; do
+    local name=aarch64 triplet=aarch64-linux-gnu
+    [ "$arch" = armhf ] && name=armhf triplet=arm-linux-gnueabihf
+    install -m 755 "build-port-$arch/orbitra" "$stage/orbitra/orbitra.$name" &&
+      with_build_root "port/toolchain/$triplet-strip" "$stage/orbitra/orbitra.$name" || return 1
+  done
+  # The intro's files with their golden lists and sums (res/golden), for anyone who wants to
+  # check them (sha256sum -c golden/sums.txt in the res folder's parent).
+  cp -r res "$stage/orbitra/res" && rm -f "$stage/orbitra/res/README.md" || return 1
+  # Licences of the intro and of every library linked into it.
+  cp LICENSE "$stage/orbitra/licenses/orbitra.LICENSE" &&
+    cp res/bigFont-LICENSE.txt "$stage/orbitra/licenses/" || return 1
+  local libs
+  libs=$(sed -n 's/^ORBITRA_LIBS_PREFIX:[A-Z]*=//p' build-port-arm64/CMakeCache.txt)
+  cp "$libs"/licences/*.copyright "$stage/orbitra/licenses/" || return 1
+  local summary
+  summary=$(summary_text)
+  sed "s|@SUMMARY@|$summary|" port/files/port.json.in >"$stage/orbitra/port.json" &&
+    sed "s|@SUMMARY@|$summary|" port/files/gameinfo.xml.in >"$stage/orbitra/gameinfo.xml" &&
+    cp port/README.md "$stage/orbitra/README.md" || return 1
+  "$tool" --quiet --start 5000 --shot 5000 --fit 640x480 --shot-dir "$out/shot" || return 1
+  mv "$out"/shot/*.png "$stage/orbitra/screenshot.png" && rm -rf "$out/shot" || return 1
+  # The same bytes from the same commit: fixed times and order, no extra fields.
+  find "$stage" -exec touch -h -d @0 {} + &&
+    rm -f "$zipfile" && (cd "$stage" && find . -mindepth 1 | LC_ALL=C sort |
+      TZ=UTC zip -q -X -D "$zipfile" -@) || return 1
+  echo "$zipfile"
+}
+
+case "$command" in
+  build | zip | test) ;;
+  *) echo "usage: tools/portmaster.sh build|zip|test [STEP...]"; exit 2 ;;
+esac
+step setup need_build_system || { steps_summary; exit 1; }
+for arch in "${archs[@]}"; do
+  step "build-$arch" build_arch "$arch"
+done
+if [ "$command" != build ]; then
+  step native native_tools
+  step zip make_zip
+fi
+if [ "$command" = test ]; then
+  step port-check tests/port/check.sh files "$zipfile"
+  step library-check tests/port/check.sh libraries "$zipfile"
+  for arch in "${archs[@]}"; do
+    # Every golden frame of the port's frame tool under qemu, on the Debian 11 system's
+    # libraries, against the native tool's.
+    qemu=qemu-aarch64-static
+    [ "$arch" = armhf ] && qemu=qemu-arm-static
+    step "frames-$arch" env QEMU_LD_PREFIX="$buildroot" SDL_VIDEODRIVER=dummy \
+      SDL_AUDIODRIVER=dummy tests/framecheck.sh "$tool" "build-port-$arch/orbitra-capture" \
+      "$qemu" "$repo" "port $arch"
+    step "launcher-$arch" tests/port/launcher.sh "$arch" "$zipfile" "build-port-$arch" "$tool" \
+      "$compare" "$buildroot"
+  done
+fi
+steps_summary
