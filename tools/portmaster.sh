@@ -126,7 +126,7 @@ make_zip() {
       with_build_root "port/toolchain/$triplet-strip" "$stage/orbitra/orbitra.$name" || return 1
   done
   # The intro's files with their golden lists and sums (res/golden), for anyone who wants to
-  # check them (sha256sum -c golden/sums.txt in the res folder's parent).
+  # check them (sha256sum -c res/golden/sums.txt in the folder that holds res).
   cp -r res "$stage/orbitra/res" && rm -f "$stage/orbitra/res/README.md" || return 1
   # Licences of the intro and of every library linked into it.
   cp LICENSE "$stage/orbitra/licenses/orbitra.LICENSE" &&

@@ -14,15 +14,18 @@ echo
 cat <<EOF
 ## Check what you see
 
-Every download draws exactly the same frames as every other. Each carries the list of those
-frames' hashes and a way to draw the first three minutes again and compare them, on your own
-machine:
+Every download draws exactly the same frames and plays exactly the same sound as every other.
+Each carries the golden lists of those frames' and those seconds' hashes and the SHA-256 sums of
+its files, and a way to check them all on your own machine, playing and drawing the first three
+minutes again:
 
 - Linux (the packages): \`/usr/games/orbitra-capture --verify\`
 - Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
 - the browser (the site or the single page): open it with \`?verify\` after its address, as in
   \`orbitra.html?verify\`; the line appears on the page
+- the PortMaster port: \`sha256sum -c res/golden/sums.txt\` in the port's \`orbitra\` folder
 
-Each ends with one line: "all N frames identical", or the first frame that differs. Check the
+Each check ends with one line: "all 9004 frames and 180 s of sound identical, 8 files intact",
+or the first difference (the file, the second of sound, or the frame). Check the
 files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.
 EOF

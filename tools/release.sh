@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes every download of one version in release/<version>/, from a clean checkout, as root on
-# Debian 12: the Debian packages for amd64, arm64 and armhf, the Windows zip, the browser site
-# as a zip and as one page, a 1080p video of one whole run, the source, SHA256SUMS and NOTES.md.
+# Debian 12: the Debian packages for amd64, arm64 and armhf, the Windows zip, the PortMaster zip
+# for ARM handhelds, the browser site as a zip and as one page, a 1080p video of one whole run,
+# the source, SHA256SUMS and NOTES.md.
 # Each piece comes from the script that builds it (tools/cross.sh, tools/web.sh,
 # tools/windows.sh, CPack) with that script's own checks; then the release itself is checked: the
 # packages installed in fresh Debian systems of their architecture, the zip in a fresh Wine
@@ -112,6 +113,12 @@ windows_zip() {
 }
 step windows windows_zip
 
+# The PortMaster port for ARM Linux handhelds, built against Debian 11's C library.
+portmaster_zip() {
+  tools/portmaster.sh zip && cp "build-portmaster/orbitra-$version-portmaster.zip" "$out/"
+}
+step portmaster portmaster_zip
+
 web() {
   tools/web.sh build || return 1
   local stage=build-web/release
@@ -161,6 +168,7 @@ windows_verify() {
 }
 step check-windows-verify windows_verify
 step check-web tools/web.sh test
+step check-portmaster tools/portmaster.sh test
 video_check() {
   local video sound mp4=$out/orbitra-$version-1080p.mp4
   video=$(ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height,duration \
