@@ -52,9 +52,10 @@ grep -qx 'deb-src http://deb.debian.org/debian bookworm main' <<<"$lines" ||
 if [ "$(id -u)" = 0 ]; then
   sys=$fake/sys
   mkdir -p "$sys"/{proc,sys,dev,tmp}
-  for file in /usr/bin/env /usr/bin/sleep $(ldd /usr/bin/sleep | grep -o '/[^ ]*'); do
+  for file in /usr/bin/{env,sleep,unshare,true} $(ldd /usr/bin/{sleep,unshare} | grep -o '/[^ :]*'); do
     cp --parents -L "$file" "$sys"
   done
+  bash -c ". '$root/tools/lib/chroot.sh'; chroot_run '$sys' unshare -m true" || { echo "FAIL: no unshare inside"; exit 1; }
   inside() { for pid in /proc/[0-9]*; do [ "$(readlink "$pid/root")" = "$sys" ] && echo "${pid#/proc/}"; done; }
   bash -c ". '$root/tools/lib/chroot.sh'; chroot_run '$sys' sleep 300" &
   caller=$!

@@ -53,11 +53,13 @@ chroot_run() {
   shift
   # Inside, the namespaces' first process mounts, then becomes the command; when it ends, or
   # the call or its caller is killed (the death signals), the kernel ends the rest and drops
-  # the mounts.
+  # the mounts. The system's folder is mounted on itself so that its / is a mount point, as a
+  # machine's is: a command inside can make a mount namespace of its own.
   # shellcheck disable=SC2016 # expanded by the inner shell
   setpriv --pdeathsig KILL unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$dir/proc" \
     sh -c 'dir=$1; shift
-      mount -t sysfs sysfs "$dir/sys" && mount --rbind /dev "$dir/dev" || exit 125
+      mount --rbind "$dir" "$dir" && mount -t sysfs sysfs "$dir/sys" && mount --rbind /dev "$dir/dev" ||
+        exit 125
       for path in $CHROOT_BINDS; do
         mkdir -p "$dir$path" && mount --bind "$path" "$dir$path" || exit 125
       done
