@@ -70,10 +70,13 @@ make_system() {
   ORBITRA_CHROOT_CACHE=$work/cache chroot_make "$sys" bookworm amd64 git || return 1
   rm -rf "$work/cache"
   [ ${#machine_ca[@]} = 0 ] || cp /etc/ssl/certs/ca-certificates.crt "$sys/etc/this-machine-ca.crt"
-  git -C "$root" bundle create "$sys/tmp/orbitra.bundle" HEAD &&
-    chroot_run "$sys" git clone -q /tmp/orbitra.bundle /root/orbitra &&
-    [ "$(chroot_run "$sys" git -C /root/orbitra rev-parse HEAD)" = "$commit" ] &&
-    rm "$sys/tmp/orbitra.bundle"
+  local cloned
+  git -C "$root" bundle create -q "$sys/tmp/orbitra.bundle" HEAD &&
+    chroot_run "$sys" git -c advice.detachedHead=false clone -q /tmp/orbitra.bundle /root/orbitra &&
+    cloned=$(chroot_run "$sys" git -C /root/orbitra rev-parse HEAD) || return 1
+  [ "$cloned" = "$commit" ] ||
+    { echo "the clone is at $cloned, not $commit: a commit was made while the system was made"; return 1; }
+  rm "$sys/tmp/orbitra.bundle"
 }
 say "making a Debian 12 system in $sys"
 step system make_system || { steps_summary; exit 1; }
