@@ -68,16 +68,10 @@ make_zip() {
   cp /usr/share/doc/mingw-w64-common/copyright "$folder/licences/mingw-w64-runtime.txt"
   cp deps/config/windows/sdl-window-scaling.patch deps/config/mikmod/sampling-factor.patch \
     "$folder/licences/"
-  cat >"$folder/licences/SOURCES.txt" <<EOT
-The libraries in orbitra.exe and orbitra-capture.exe are built, unchanged but for
-sdl-window-scaling.patch (applied to SDL 1.2) and sampling-factor.patch (applied to
-libmikmod), from these Debian 12 source packages;
-'apt-get source NAME=VERSION' on Debian fetches each, and the Debian archive keeps them:
-
-$(pinned_sources_key | awk 'NF { printf "  %-14s %s\n", $1, $2 }')
-
-The C and C++ runtime are MinGW-w64's and GCC's (Debian 12: mingw-w64, gcc-mingw-w64).
-EOT
+  # Where each library's source comes from, with the pinned versions in place of @PACKAGES@.
+  pinned_sources_key | awk 'NF { printf "  %-14s %s\n", $1, $2 }' |
+    sed -e '/^@PACKAGES@$/ {r /dev/stdin' -e 'd}' dist/windows/SOURCES.txt \
+    >"$folder/licences/SOURCES.txt"
   # Text files with Windows line ends, for any editor that opens them.
   sed -i 's/$/\r/' "$folder/README.txt" "$folder"/licences/*.txt
   zip_file=$build_dir/$name.zip
