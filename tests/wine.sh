@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, in a Wine prefix of its own in a temporary folder: every frame of
-# the capture tool against the native tool's and the golden list (the ARM builds' frame check),
-# then the intro's real window on a 1920x1080 virtual desktop: 1280x960 with the exact caption,
-# every pixel the frame tool's frame at 5000 ms scaled 4x (the clock held by the test build
-# orbitra-held.exe), full screen 4x centred on black, Escape ending with status 0; both programs
-# unpacked from the zip under a non-ASCII folder name and started from another working folder,
-# a video made through a stand-in ffmpeg.exe; failure boxes one after another (no sound device,
-# no res folder), each one line on standard error, a box that stays until answered, status 1.
+# The Windows build under Wine, in a Wine prefix of its own in a temporary folder: every frame
+# of the capture tool against the native tool's and the golden list (tests/framecheck.sh), its
+# files; the intro's real window on a 1920x1080 virtual desktop, its clock held by the test build
+# orbitra-held.exe; both programs unpacked from the zip under a non-ASCII folder name and started
+# from another working folder, a video made through a stand-in ffmpeg.exe; failure boxes one
+# after another (no sound device, no res folder).
 # Arguments: the Windows build folder, the repository root, the native frame tool, the comparer.
 set -u
 build=$1 root=$2 frametool=$3 compare=$4
