@@ -29,8 +29,7 @@ start_desktop() {
   sleep 1
 }
 
-# start_intro COMMAND...: starts the intro (its standard error in $work/stderr), adds it to pids
-# and sets intro and window.
+# start_intro COMMAND...: starts the intro (errors in $work/stderr); sets intro and window.
 start_intro() {
   "$@" 2>"$work/stderr" &
   intro=$!
@@ -41,13 +40,10 @@ start_intro() {
 # A held clock means no drawing pass reads the quit event that SIGTERM makes: kill outright.
 stop_intro() { kill -KILL "$intro" 2>/dev/null; wait "$intro" 2>/dev/null; }
 
-window_size() {
-  xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
-}
+window_size() { xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {print w "x" $2}'; }
 
-# frame_shown TARGET NAME X Y W H SAMPLING: after 2 s, a screenshot of TARGET (a window, or root
-# for the whole screen) in $work/NAME, copied into $ORBITRA_SCREENSHOTS when set, is $frame
-# scaled into W x H at X,Y as the comparer $compare judges it.
+# frame_shown TARGET NAME X Y W H SAMPLING: after 2 s, a screenshot of TARGET (a window or root)
+# in $work/NAME (and $ORBITRA_SCREENSHOTS when set) is $frame scaled to W x H at X,Y ($compare).
 frame_shown() {
   local of=""
   [ "$1" = root ] && of=" of the screen"
