@@ -17,6 +17,8 @@ exec 1>&2
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=lib/chroot.sh
 . "$root/tools/lib/chroot.sh"
+# shellcheck source=lib/binfmt.sh
+. "$root/tools/lib/binfmt.sh"
 
 say() { echo "fresh-check: $*"; }
 fail() { say "FAIL: $*"; exit 1; }
@@ -32,23 +34,11 @@ sys=$work/root
 # binfmt_misc's registrations belong to the whole kernel. Those the run adds are handed back
 # to this machine's own interpreters afterwards (other builds here may be using them), or
 # removed when this machine has none.
-in_binfmt() {
-  # shellcheck disable=SC2016 # expanded by the inner shell
-  unshare --mount --propagation private sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null
-    cd /proc/sys/fs/binfmt_misc && eval "$1"' sh "$1" "${@:2}"
-}
-binfmt_before=$(in_binfmt 'ls')
-restore_binfmt() {
-  # shellcheck disable=SC2016 # expanded by the inner shell
-  in_binfmt 'for name in qemu-*; do
-      [ -e "$name" ] && ! printf "%s\n" "$0" | grep -qx "$name" || continue
-      echo -1 >"$name"
-      grep -h "^:" "/usr/lib/binfmt.d/$name.conf" >register 2>/dev/null
-    done' "$binfmt_before"
-}
+binfmt_before=$(binfmt_names)
 cleanup() {
   [ -n "${run_pid:-}" ] && kill "$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
-  restore_binfmt
+  # shellcheck disable=SC2046 # one name a word
+  binfmt_reset $(binfmt_names | grep -vxF "$binfmt_before")
   if [ "${ORBITRA_FRESH_KEEP:-no}" = yes ]; then
     say "the system is kept in $sys"
   else
