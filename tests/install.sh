@@ -15,15 +15,9 @@ work=$(mktemp -d)
 trap '[ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; [ -n "${intro:-}" ] && kill "$intro" 2>/dev/null; exit 1; }
 
-# The build tree is the nearest directory above the program with a CMake cache.
-build=$(cd "$(dirname "$program")" && pwd)
-while [ ! -f "$build/CMakeCache.txt" ]; do
-  [ "$build" = / ] && fail "no build tree above $program"
-  build=$(dirname "$build")
-done
-
+# The program sits at the top of its build tree.
 prefix="$work/installed intro"
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+cmake --install "$(dirname "$program")" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "cmake --install failed: $(cat "$work/install.log")"
 
 # Every file in its place; the assets are the repository's own bytes.

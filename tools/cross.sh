@@ -10,7 +10,6 @@
 set -uo pipefail
 exec 1>&2
 cd "$(dirname "$0")/.." || exit 1
-root=$PWD
 
 arch=${1:-}
 case "$arch" in
@@ -18,7 +17,7 @@ case "$arch" in
   armhf) triplet=arm-linux-gnueabihf qemu_name=arm ;;
   *) echo "usage: tools/cross.sh arm64|armhf"; exit 2 ;;
 esac
-build=$root/build-$arch
+build=$PWD/build-$arch
 # The target's development packages of SDL 1.2 and the module player, unpacked, never installed.
 devroot=$build/dev-root
 
