@@ -1,17 +1,15 @@
 #!/usr/bin/env bash
-# A first run on a fresh machine: clones the committed HEAD of this checkout into a newly made
-# Debian 12 (a minimal base system from debootstrap, plus git to clone with) and runs the CI
-# command .ci/run there as root, as a newcomer would right after cloning. Nothing comes from
-# this machine's caches or build folders: every package is installed and everything built from
-# nothing. Prints how long each phase took. Slow (an hour or more), so it is not part of CI.
-#
+# A first run on a fresh machine: the committed HEAD of this checkout, cloned into a newly made
+# minimal Debian 12 (debootstrap, plus git), runs .ci/run there as root, as a newcomer would.
+# Nothing comes from this machine's caches or build folders. Prints each phase's time. Slow (an
+# hour or more), so it is not part of CI.
 # Usage (as root): tools/fresh-check.sh
 #   ORBITRA_FRESH_DIR   where the temporary system is made (default /var/tmp); removed after
 #   ORBITRA_FRESH_KEEP  yes: keeps the system (unmounted) for a look after the run
-#   ORBITRA_FRESH_RUN   the command run in the clone instead of .ci/run, such as
-#                       tools/release.sh for the time of a release on a fresh machine; a release
-#                       it makes is copied to <ORBITRA_FRESH_DIR>/orbitra-fresh-release
-# The whole output of the run is also kept in <ORBITRA_FRESH_DIR>/orbitra-fresh-check.log.
+#   ORBITRA_FRESH_RUN   the command run in the clone instead of .ci/run (tools/release.sh: a
+#                       release on a fresh machine, its files copied to
+#                       <ORBITRA_FRESH_DIR>/orbitra-fresh-release)
+# The run's whole output is also kept in <ORBITRA_FRESH_DIR>/orbitra-fresh-check.log.
 set -uo pipefail
 exec 1>&2
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -175,7 +175,5 @@ else
 fi
 echo
 echo "== orbitra $version: release/$version =="
-for file in "$out"/*; do
-  printf '%-40s %12s bytes\n' "$(basename "$file")" "$(stat -c %s "$file")"
-done
+(cd "$out" && stat -c '%-40n %12s bytes' -- *)
 steps_summary && [ "$steps_skipped" -eq 0 ]
