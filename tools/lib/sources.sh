@@ -19,13 +19,9 @@
 sources_list=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/deps/debian-sources.txt
 
 cache_folder() {
-  if [ -n "$2" ]; then
-    echo "$2"
-  elif [ -w /var/cache ]; then
-    echo "/var/cache/orbitra-$1"
-  else
-    echo "${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-$1"
-  fi
+  local base=${XDG_CACHE_HOME:-$HOME/.cache}
+  [ ! -w /var/cache ] || base=/var/cache
+  echo "${2:-$base/orbitra-$1}"
 }
 
 pinned_sources_key() { grep -v '^#' "$sources_list"; }
