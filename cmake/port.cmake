@@ -8,13 +8,6 @@
 # being SDL2's.
 include(${CMAKE_CURRENT_LIST_DIR}/pinnedLibraries.cmake)
 orbitra_pinned_libraries("${ORBITRA_LIBS_PREFIX}")
-# The module player and libpng also under the names the capture tool finds them by elsewhere.
-set(ZLIB_LIBRARY ${ORBITRA_LIBS_PREFIX}/lib/libz.a CACHE FILEPATH "")
-set(ZLIB_INCLUDE_DIR ${ORBITRA_LIBS_PREFIX}/include CACHE PATH "")
-set(PNG_LIBRARY ${ORBITRA_LIBS_PREFIX}/lib/libpng16.a CACHE FILEPATH "")
-set(PNG_PNG_INCLUDE_DIR ${ORBITRA_LIBS_PREFIX}/include CACHE PATH "")
-add_library(PkgConfig::MIKMOD INTERFACE IMPORTED)
-target_link_libraries(PkgConfig::MIKMOD INTERFACE orbitra_pinned_libraries)
 add_library(orbitra_port_drivers OBJECT ${PROJECT_SOURCE_DIR}/port/sdl/video.c
   ${PROJECT_SOURCE_DIR}/port/sdl/audio.c)
 target_include_directories(orbitra_port_drivers PRIVATE ${ORBITRA_LIBS_PREFIX}/include/SDL-private)

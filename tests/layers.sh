@@ -10,8 +10,7 @@ layers=(base gfx scene app)
 failures=0
 for ((level = 0; level < ${#layers[@]}; ++level)); do
   layer=${layers[level]}
-  for ((above = level + 1; above < ${#layers[@]}; ++above)); do
-    higher=${layers[above]}
+  for higher in "${layers[@]:level+1}"; do
     while IFS= read -r hit; do
       echo "FAIL: $layer includes the higher layer $higher: $hit"
       failures=$((failures + 1))

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, in a Wine prefix of its own in a temporary folder: every frame of
-# the capture tool against the native tool's and the golden list (the ARM builds' frame check),
-# then the intro's real window on a 1920x1080 virtual desktop: 1280x960 with the exact caption,
-# every pixel the frame tool's frame at 5000 ms scaled 4x (the clock held by the test build
-# orbitra-held.exe), full screen 4x centred on black, Escape ending with status 0; both programs
-# unpacked from the zip under a non-ASCII folder name and started from another working folder,
-# a video made through a stand-in ffmpeg.exe; failure boxes one after another (no sound device,
-# no res folder), each one line on standard error, a box that stays until answered, status 1.
+# The Windows build under Wine, in a Wine prefix of its own in a temporary folder: every frame
+# of the capture tool against the native tool's and the golden list (tests/framecheck.sh), its
+# files; the intro's real window on a 1920x1080 virtual desktop, its clock held by the test build
+# orbitra-held.exe; both programs unpacked from the zip under a non-ASCII folder name and started
+# from another working folder, a video made through a stand-in ffmpeg.exe; failure boxes one
+# after another (no sound device, no res folder).
 # Arguments: the Windows build folder, the repository root, the native frame tool, the comparer.
 set -u
 build=$1 root=$2 frametool=$3 compare=$4
@@ -26,10 +24,7 @@ unset SDL_VIDEODRIVER SDL_AUDIODRIVER SDL12COMPAT_WINDOW_SCALING
 
 # shellcheck source=tests/lib/xdisplay.sh
 source "$(dirname "$0")/lib/xdisplay.sh"
-start_virtual_display 1920x1080
-pids+=("$xvfb")
-openbox >/dev/null 2>&1 &
-pids+=($!)
+start_desktop
 wineboot -i >"$work/wineboot.log" 2>&1 || fail "no Wine prefix: $(tail -3 "$work/wineboot.log")"
 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1
 # Wine finishes its own background work between runs, or a later run meets a half-set prefix.
@@ -53,6 +48,25 @@ wine "$build/orbitra-capture.exe" --quiet --seconds 1 --wav - >"$work/stdout.wav
   cmp "$work/a.wav" "$work/stdout.wav" || fail "the soundtrack on standard output differs"
 wineserver -w
 
+stop() { stop_intro; wineserver -k; wineserver -w; }
+
+"$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
+frame=$work/frame-5000.png
+
+export ORBITRA_HELD_TICK=5000
+start_intro wine "$build/orbitra-held.exe"
+[ "$(window_size)" = 1280x960 ] || fail "the window is $(window_size)"
+[ "$(xdotool getwindowname "$window")" = "$intro_caption" ] || fail "the caption differs"
+frame_shown "$window" window-wine.png 0 0 1280 960 every ||
+  fail "the window is not the frame scaled 4x"
+stop
+
+start_intro wine "$build/orbitra-held.exe" f
+# The largest whole factor, 4, in the middle of the screen; black around it.
+frame_shown root fullscreen-wine.png 320 60 1280 960 every || fail "full screen is not 4x centred"
+stop
+unset ORBITRA_HELD_TICK
+
 # The zip unpacked where people keep downloads, the programs started from another folder.
 app="$work/Téléchargements/Мои демо 演示" elsewhere=$work/elsewhere
 mkdir -p "$app" "$elsewhere" && unzip -q "$build"/orbitra-*-windows-x64.zip -d "$app" &&
@@ -64,60 +78,15 @@ wine "$app/orbitra-capture.exe" --quiet --seconds 1 --wav "$app/a ü.wav" --shot
   fail "the capture tool under a non-ASCII folder name differs"
 wine "$app/orbitra-capture.exe" --verify 2>"$work/verify" ||
   fail "--verify under a non-ASCII folder name: $(tail -1 "$work/verify")"
-# ffmpeg.exe on the PATH under a name with a blank: it takes every frame to the end of its input
-# and writes its last argument, the video.
-mkdir -p "$work/bin ü" && x86_64-w64-mingw32-gcc -o "$work/bin ü/ffmpeg.exe" -x c - <<'STANDIN' || fail "no stand-in ffmpeg"
-#include <stdio.h>
-#include <fcntl.h>
-#include <io.h>
-int main(int argc, char** argv) {
-  static char block[65536];
-  size_t got, total = 0;
-  _setmode(0, _O_BINARY);
-  while ((got = fread(block, 1, sizeof block, stdin)) > 0) total += got;
-  FILE* out = fopen(argv[argc - 1], "w");
-  return !out || fprintf(out, "%zu\n", total) < 0 || fclose(out);
-}
-STANDIN
+# ffmpeg.exe on the PATH under a name with a blank (a stand-in that counts what it is given).
+mkdir -p "$work/bin ü" && x86_64-w64-mingw32-gcc -o "$work/bin ü/ffmpeg.exe" \
+  "$root/tests/probe/ffmpegStandin.c" || fail "no stand-in ffmpeg"
 WINEPATH=$(winepath -w "$work/bin ü") timeout 60 wine "$app/orbitra-capture.exe" --quiet \
   --seconds 1 -o "$work/a video.mkv" || fail "no video through ffmpeg.exe (status $?)"
 [ "$(tr -d '\r' <"$work/a video.mkv")" = $((50 * 320 * 240 * 3)) ] || fail "ffmpeg.exe got no frames"
-cd "$root" || fail "no repository root"
 wineserver -w
 
-start() {  # program, arguments...: sets $intro and $window
-  wine "$@" 2>"$work/stderr" &
-  intro=$!
-  pids+=("$intro")
-  wait_for_intro_window "$intro"
-}
-size() { xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
-stop() { kill -KILL "$intro" 2>/dev/null; wait "$intro" 2>/dev/null; wineserver -k; wineserver -w; }
-
-"$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
-frame=$work/frame-5000.png
-
-export ORBITRA_HELD_TICK=5000
-start "$build/orbitra-held.exe"
-[ "$(size)" = 1280x960 ] || fail "the window is $(size)"
-[ "$(xdotool getwindowname "$window")" = "$intro_caption" ] || fail "the caption differs"
-sleep 2
-import -window "$window" "$work/window.png" || fail "no screenshot"
-[ -n "${ORBITRA_SCREENSHOTS:-}" ] && cp "$work/window.png" "$ORBITRA_SCREENSHOTS/window-wine.png"
-"$compare" "$work/window.png" "$frame" 0 0 1280 960 every || fail "the window is not the frame scaled 4x"
-stop
-
-start "$build/orbitra-held.exe" f
-sleep 2
-import -window root "$work/full.png" || fail "no screenshot of the screen"
-[ -n "${ORBITRA_SCREENSHOTS:-}" ] && cp "$work/full.png" "$ORBITRA_SCREENSHOTS/fullscreen-wine.png"
-# The largest whole factor, 4, in the middle of the screen; black around it.
-"$compare" "$work/full.png" "$frame" 320 60 1280 960 every || fail "full screen is not 4x centred"
-stop
-unset ORBITRA_HELD_TICK
-
-cd "$elsewhere" || fail "no working folder"
-start "$app/orbitra.exe"
+start_intro wine "$app/orbitra.exe"
 sleep 2
 escape_ends_intro "$intro"
 wineserver -w

@@ -2,21 +2,15 @@
 # Remakes the README's pictures from the capture tool: docs/contact-sheet.png (one frame from
 # each phase of the intro's first run) and docs/orbitra.webp (three seconds at twice the size,
 # looping). The frames come from one run from tick 300, so each has its real history.
-# Usage: tools/make-media.sh [build-dir]
-# Needs ffmpeg, ImageMagick's montage and the DejaVu fonts (Debian: ffmpeg imagemagick
-# fonts-dejavu-core).
+# The capture tool is the plain preset's (tools/lib/native.sh).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
-for tool in ffmpeg montage; do
-  command -v "$tool" >/dev/null ||
-    { echo "make-media: $tool is missing (Debian: apt-get install ffmpeg imagemagick fonts-dejavu-core)" >&2; exit 1; }
-done
-cmake --build "$build" --target orbitra-capture -j"$(nproc)" >/dev/null
-capture=$build/orbitra-capture
+cd "$(dirname "$0")/.."
+# shellcheck source=/dev/null
+for lib in packages native; do . "tools/lib/$lib.sh"; done
+need_packages ffmpeg imagemagick fonts-dejavu-core
+capture=$(native_tool)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$root"
 
 # Tick and caption of each phase's frame, in order.
 phases=(

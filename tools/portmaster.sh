@@ -18,8 +18,10 @@ repo=$PWD
 . tools/lib/packages.sh
 # shellcheck source=lib/libraries.sh
 . tools/lib/libraries.sh
-# shellcheck source=../port/root.sh
-. port/root.sh
+# shellcheck source=lib/chroot.sh
+. tools/lib/chroot.sh
+# shellcheck source=lib/native.sh
+. tools/lib/native.sh
 
 command=${1:-}
 shift
@@ -33,57 +35,13 @@ archs=(arm64 armhf)
 
 # Step names on the command line, or in ORBITRA_STEPS as the house's step runner reads them.
 [ $# -gt 0 ] && export ORBITRA_STEPS="$*"
-if [ -f tools/lib/steps.sh ]; then
-  # shellcheck source=/dev/null
-  . tools/lib/steps.sh
-else
-  # The step mechanics, one function each: step NAME COMMAND..., steps_wanted NAME,
-  # steps_summary.
-  step_lines=() step_failed=0
-  read -r -a step_names <<<"${ORBITRA_STEPS:-}"
-  steps_wanted() {
-    [ ${#step_names[@]} -eq 0 ] && return 0
-    local name
-    for name in "${step_names[@]}"; do [ "$name" = "$1" ] && return 0; done
-    return 1
-  }
-  step() {
-    local name=$1 started=$SECONDS status log
-    shift
-    steps_wanted "$name" || return 0
-    log=$(mktemp)
-    "$@" >"$log" 2>&1
-    status=$?
-    if [ $status -eq 0 ]; then
-      step_lines+=("$(printf '%-16s ok      %5ss' "$name" $((SECONDS - started)))")
-    else
-      step_failed=1
-      step_lines+=("$(printf '%-16s FAILED  %5ss  %s' "$name" $((SECONDS - started)) \
-        "$(tail -n 3 "$log" | tr '\n' ' ')")")
-      tail -n 20 "$log"
-    fi
-    rm -f "$log"
-    return $status
-  }
-  steps_summary() {
-    echo "== tools/portmaster.sh $command =="
-    printf '%s\n' "${step_lines[@]}"
-    return $step_failed
-  }
-fi
+# shellcheck source=lib/steps.sh
+. tools/lib/steps.sh
 
 # Runs a command of this machine with the folders a build uses (the work tree, /tmp and the
 # library cache) visible at the same paths inside the build system, where the compilers run.
 with_build_root() {
-  mkdir -p "$cache"
-  unshare -m --propagation private bash -c '
-    root=$1; shift
-    for folder in "$2" /tmp "$3"; do
-      mkdir -p "$root$folder" && mount --bind "$folder" "$root$folder" || exit 1
-    done
-    mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" || exit 1
-    shift 3
-    ORBITRA_PORT_ROOT=$root exec "$@"' - "$buildroot" x "$repo" "$cache" "$@"
+  mkdir -p "$cache" && CHROOT_BINDS="$repo /tmp $cache" chroot_with "$buildroot" "$@"
 }
 
 build_arch() {  # arm64|armhf: the libraries (cached), then the programs
@@ -92,22 +50,22 @@ build_arch() {  # arm64|armhf: the libraries (cached), then the programs
     . tools/lib/libraries.sh
     build_libraries "port-$1" "$2" || exit 1
     export ORBITRA_PORT_LIBS=$libs
-    cmake --preset "port-$1" >/dev/null && cmake --build --preset "port-$1" -j2' - "$arch" "$cache"
+    cmake --preset "port-$1" >/dev/null && cmake --build --preset "port-$1" -j"$(nproc)"' - "$arch" "$cache"
 }
 
 need_build_system() {
   # The plain build's tools and the checks' X server and image tools, then the port's own.
   tools/install-deps.sh test &&
     need_packages debootstrap zip unzip qemu-user-static qemu-user binfmt-support &&
-    port_root "$buildroot"
+    # Debian 11's cross compilers (GCC 10, glibc 2.31) and the ARM targets' SDL2 through
+    # multiarch, so the programs load on every firmware with glibc 2.31 or newer.
+    chroot_make "$buildroot" bullseye amd64 cmake make pkg-config crossbuild-essential-arm64 \
+      crossbuild-essential-armhf libsdl2-dev:arm64 libsdl2-dev:armhf
 }
 
 # The native capture tool (for the screenshot and the frames and sound to compare with) and the
 # screenshot comparer, of the plain build.
-native_tools() {
-  cmake --preset plain >/dev/null &&
-    cmake --build build -j2 --target orbitra-capture compareShot >/dev/null
-}
+native_tools() { native_tool compareShot >/dev/null; }
 tool=$repo/build/orbitra-capture
 compare=$repo/build/tests/probe/compareShot
 

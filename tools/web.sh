@@ -7,35 +7,23 @@
 #                             site and the single-file page in headless Chromium and Firefox
 #                             and in WebKit on a private X server against the desktop frame
 #                             tool, frame for frame, and its soundtrack
-# The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
-# packages pinned in deps/debian-sources.txt, built with Emscripten) are cached outside the work
-# tree (in $ORBITRA_WEB_CACHE when set), keyed by those versions and the build's own files,
-# so only the first build on a machine compiles them.
+# The pinned libraries are built with Emscripten (tools/lib/libraries.sh) and cached in
+# $ORBITRA_WEB_CACHE when set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-
-# The desktop command whose hash list the browser's must equal; it is given
-# <end-ms> <every-ms> <jump ticks...> and prints "<tick> <hash>" lines and an "all <hash>" line.
-NATIVE_HASHES=${NATIVE_HASHES:-"build/orbitra-capture --hashes"}
+build_dir=$root/build-web
+site=$build_dir/site
 # The golden frames: every frame 20 ms apart over three minutes, and frames past the clock's wraps.
 read -r -a FRAME_ARGS <tests/golden/arguments.txt
 # The browser test's drivers, from npm: puppeteer for Chromium and Firefox, a WebDriver client
 # for WebKit (Debian's WebKitWebDriver).
 DRIVERS=(puppeteer-core@24.43.1 selenium-webdriver@4.38.0)
-
-build_dir=$root/build-web
-site=$build_dir/site
-# shellcheck source=lib/libraries.sh
-. tools/lib/libraries.sh
+# shellcheck source=/dev/null
+for lib in packages libraries native; do . "tools/lib/$lib.sh"; done
 cache=$(cache_folder web "${ORBITRA_WEB_CACHE:-}")
 export NODE_PATH=/usr/share/nodejs  # emcc's own scripts need Debian's node modules
 say() { echo "web: $*" >&2; }
-
-# shellcheck source=lib/packages.sh
-. tools/lib/packages.sh
-# shellcheck source=lib/native.sh
-. tools/lib/native.sh
 
 build_site() {
   need_packages emscripten dpkg-dev cmake make
@@ -53,46 +41,30 @@ build_site() {
   node web/page/pack.mjs "$site" "$libs/licences"
   # What a visitor transfers to watch it (the licence page, the golden lists for ?verify and the
   # single file are extra).
-  local raw=0 packed=0 file
-  for file in index.html card.js sound.js verify.js page.js orbitra.js orbitra.wasm orbitra.data \
-    audio-worklet.js; do
-    raw=$((raw + $(stat -c %s "$site/$file")))
-    packed=$((packed + $(gzip -9c "$site/$file" | wc -c)))
-  done
-  say "site built in $site: $((raw / 1024)) KiB, $((packed / 1024)) KiB compressed (gzip -9)"
+  local files=(index.html card.js sound.js verify.js page.js orbitra.js orbitra.wasm orbitra.data
+    audio-worklet.js) file
+  say "site built in $site: $(($(cat "${files[@]/#/$site/}" | wc -c) / 1024)) KiB," \
+    "$(($(for file in "${files[@]/#/$site/}"; do gzip -9c "$file"; done | wc -c) / 1024)) KiB" \
+    "compressed (gzip -9)"
   say "single-file page $site/orbitra.html: $(($(stat -c %s "$site/orbitra.html") / 1024)) KiB," \
     "$(($(gzip -9c "$site/orbitra.html" | wc -c) / 1024)) KiB compressed"
-}
-
-native_hashes() {
-  local tool=${NATIVE_HASHES%% *}
-  say "building the desktop frame tool (${tool})"
-  native_tool "$(basename "$tool")" >/dev/null || exit 1
-  $NATIVE_HASHES "${FRAME_ARGS[@]}"
-}
-
-# The first 30 seconds of the desktop's soundtrack, which the page's sound must equal.
-native_sound() {
-  ${NATIVE_HASHES%% *} --quiet --seconds 30 --wav "$1"
 }
 
 # Firefox plays sound only through a sound server: a private PulseAudio with a null sink (no
 # hardware), stopped when the script ends.
 start_sound_sink() {
-  local dir
+  local dir pid
   dir=$(mktemp -d /tmp/orbitra-pulse.XXXXXX)
   HOME=$dir XDG_RUNTIME_DIR=$dir pulseaudio -n --daemonize=no --exit-idle-time=-1 \
     --use-pid-file=no --disallow-exit -F /dev/null \
     --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
     --load="module-null-sink sink_name=orbitra" >"$dir/log" 2>&1 &
-  local pid=$!
+  pid=$!
   # shellcheck disable=SC2064  # the values of now
   trap "kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf '$dir'" EXIT
   export PULSE_SERVER=unix:$dir/native
-  for _ in $(seq 100); do
-    [ -S "$dir/native" ] && return 0
-    sleep 0.1
-  done
+  # shellcheck disable=SC2016  # expanded by the inner shell
+  timeout 10 sh -c 'until [ -S "$1" ]; do sleep 0.1; done' - "$dir/native" && return 0
   cat "$dir/log" >&2
   say "the sound server did not start"
   return 1
@@ -115,9 +87,13 @@ run_test() {
   fi
   say "checking the development server"
   node --test --test-reporter=dot tests/web/serve-test.mjs >&2
-  local expected=$build_dir/native-hashes.txt sound=$build_dir/native-sound.wav
-  native_hashes >"$expected"
-  native_sound "$sound"
+  # The desktop's frame hashes and the first 30 seconds of its soundtrack, which the page's
+  # must equal.
+  local native expected=$build_dir/native-hashes.txt sound=$build_dir/native-sound.wav
+  say "building the desktop frame tool (build/orbitra-capture)"
+  native=$(native_tool)
+  "$native" --hashes "${FRAME_ARGS[@]}" >"$expected"
+  "$native" --quiet --seconds 30 --wav "$sound"
   start_sound_sink
   # All browsers at once: each test spends most of its time on one core. WebKit has no headless
   # mode: it draws on a private X server.
@@ -138,13 +114,7 @@ run_test() {
 
 case "${1:-}" in
   build) build_site ;;
-  serve)
-    build_site
-    exec node web/serve.mjs "$site" "${2:-8080}"
-    ;;
+  serve) build_site; exec node web/serve.mjs "$site" "${2:-8080}" ;;
   test) run_test ;;
-  *)
-    echo "usage: tools/web.sh build|serve [port]|test" >&2
-    exit 2
-    ;;
+  *) echo "usage: tools/web.sh build|serve [port]|test" >&2; exit 2 ;;
 esac

@@ -6,30 +6,22 @@
 #                            own in a temporary folder: every frame against the native capture
 #                            tool's and the golden list, and the real window on a virtual display
 #   tools/windows.sh zip     builds, then packs build-windows/orbitra-<version>-windows-x64.zip
-# The libraries (SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng, zlib from Debian's source
-# packages pinned in deps/debian-sources.txt, built with MinGW-w64) are cached outside the work
-# tree (in $ORBITRA_WINDOWS_CACHE when set), keyed by those versions and the build's own files.
+# The pinned libraries are built with MinGW-w64 (tools/lib/libraries.sh) and cached in
+# $ORBITRA_WINDOWS_CACHE when set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-build_dir=$root/build-windows
+build_dir=$PWD/build-windows
 mingw=x86_64-w64-mingw32
-
-# shellcheck source=lib/packages.sh
-. tools/lib/packages.sh
-# shellcheck source=lib/libraries.sh
-. tools/lib/libraries.sh
-# shellcheck source=lib/archive.sh
-. tools/lib/archive.sh
-# shellcheck source=lib/native.sh
-. tools/lib/native.sh
+# shellcheck source=/dev/null
+for lib in packages libraries archive native; do . "tools/lib/$lib.sh"; done
 cache=$(cache_folder windows "${ORBITRA_WINDOWS_CACHE:-}")
 say() { echo "windows: $*" >&2; }
+kib() { echo $(($(stat -c %s "$1") / 1024)); }
 
 build_programs() {
   need_packages g++-mingw-w64-x86-64-posix cmake make dpkg-dev
   build_libraries windows "$cache"
-  mkdir -p "$build_dir"
+  mkdir -p "$build_dir/stripped"
   cmake --preset windows -DORBITRA_LIBS_PREFIX="$libs" >"$build_dir/configure.log" 2>&1 ||
     { cat "$build_dir/configure.log" >&2; exit 1; }
   cmake --build --preset windows -j"$(nproc)" --target orbitra orbitra-capture orbitra-held \
@@ -42,65 +34,55 @@ build_programs() {
       grep -qwF "${dll,,}" <<<"advapi32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll winmm.dll" ||
         { say "$program.exe loads $dll, which is not part of Windows"; exit 1; }
     done
-    mkdir -p "$build_dir/stripped"
     "$mingw-strip" -o "$build_dir/stripped/$program.exe" "$build_dir/$program.exe"
-    say "$program.exe: $(($(stat -c %s "$build_dir/$program.exe") / 1024)) KiB," \
-      "$(($(stat -c %s "$build_dir/stripped/$program.exe") / 1024)) KiB stripped"
+    say "$program.exe: $(kib "$build_dir/$program.exe") KiB," \
+      "$(kib "$build_dir/stripped/$program.exe") KiB stripped"
   done
-}
-
-# The version of the one project, as CMake read it.
-project_version() {
-  sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt"
 }
 
 make_zip() {
   build_programs
   need_packages zip unzip base-files
-  local name folder stage=$build_dir/zip-stage
-  name=orbitra-$(project_version)-windows-x64
-  rm -rf "$stage"
+  local name stage=$build_dir/zip-stage folder file
+  # The version of the one project, as CMake read it.
+  name=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
+  name=orbitra-$name-windows-x64
   folder=$stage/$name
-  mkdir -p "$folder/res" "$folder/licences"
-  cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" "$folder/"
+  rm -rf "$stage"
+  mkdir -p "$folder/res/golden" "$folder/licences"
+  cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" \
+    dist/windows/README.txt "$folder/"
   # The intro's files, as installed on Linux: res/ but its notes for developers.
   find res -maxdepth 1 -type f ! -name README.md -exec cp {} "$folder/res/" \;
   # The golden lists, for orbitra-capture.exe --verify (byte for byte: their sums are checked).
-  mkdir -p "$folder/res/golden" && cp res/golden/*.txt "$folder/res/golden/"
-  # Text files with Windows line ends, for any editor that opens them.
-  sed 's/$/\r/' dist/windows/README.txt >"$folder/README.txt"
-  sed 's/$/\r/' LICENSE >"$folder/licences/orbitra.txt"
+  cp res/golden/*.txt "$folder/res/golden/"
   # Each library's terms and where its source comes from: Debian's copyright files of the pinned
   # source packages, the full texts they point to, the change made to SDL, the C runtime's.
-  local copyright
-  for copyright in "$libs"/licences/*.copyright; do
-    sed 's/$/\r/' "$copyright" >"$folder/licences/$(basename "$copyright" .copyright).txt"
+  cp LICENSE "$folder/licences/orbitra.txt"
+  for file in "$libs"/licences/*.copyright; do
+    cp "$file" "$folder/licences/$(basename "$file" .copyright).txt"
   done
-  for text in LGPL-2.1 LGPL-2 GPL-2; do
-    sed 's/$/\r/' "/usr/share/common-licenses/$text" >"$folder/licences/$text.txt"
+  for file in LGPL-2.1 LGPL-2 GPL-2; do
+    cp "/usr/share/common-licenses/$file" "$folder/licences/$file.txt"
   done
-  sed 's/$/\r/' /usr/share/doc/mingw-w64-common/copyright >"$folder/licences/mingw-w64-runtime.txt"
+  cp /usr/share/doc/mingw-w64-common/copyright "$folder/licences/mingw-w64-runtime.txt"
   cp deps/config/windows/sdl-window-scaling.patch deps/config/mikmod/sampling-factor.patch \
     "$folder/licences/"
-  {
-    echo "The libraries in orbitra.exe and orbitra-capture.exe are built, unchanged but for"
-    echo "sdl-window-scaling.patch (applied to SDL 1.2) and sampling-factor.patch (applied to"
-    echo "libmikmod), from these Debian 12 source packages;"
-    echo "'apt-get source NAME=VERSION' on Debian fetches each, and the Debian archive keeps them:"
-    echo
-    pinned_sources_key | awk 'NF { printf "  %-14s %s\n", $1, $2 }'
-    echo
-    echo "The C and C++ runtime are MinGW-w64's and GCC's (Debian 12: mingw-w64, gcc-mingw-w64)."
-  } | sed 's/$/\r/' >"$folder/licences/SOURCES.txt"
+  # Where each library's source comes from, with the pinned versions in place of @PACKAGES@.
+  pinned_sources_key | awk 'NF { printf "  %-14s %s\n", $1, $2 }' |
+    sed -e '/^@PACKAGES@$/ {r /dev/stdin' -e 'd}' dist/windows/SOURCES.txt \
+    >"$folder/licences/SOURCES.txt"
+  # Text files with Windows line ends, for any editor that opens them.
+  sed -i 's/$/\r/' "$folder/README.txt" "$folder"/licences/*.txt
   zip_file=$build_dir/$name.zip
   reproducible_zip "$zip_file" "$folder"
   rm -rf "$stage"
-  say "$(basename "$zip_file"): $(($(stat -c %s "$zip_file") / 1024)) KiB"
+  say "$(basename "$zip_file"): $(kib "$zip_file") KiB"
 }
 
 run_test() {
   make_zip
-  local listing entry
+  local listing entry native start
   listing=$(unzip -Z1 "$zip_file")
   for entry in orbitra.exe orbitra-capture.exe README.txt res/zak.dat res/bigFont-LICENSE.txt \
     licences/SOURCES.txt licences/LGPL-2.1.txt licences/libsdl1.2.txt licences/sdl-mixer1.2.txt \
@@ -109,11 +91,10 @@ run_test() {
     grep -qx "[^/]*/$entry" <<<"$listing" || { say "the zip lacks $entry"; exit 1; }
   done
   need_packages wine wine64 xvfb xauth x11-utils xdotool imagemagick openbox
-  local start=$SECONDS
+  start=$SECONDS
   say "building the native capture tool and screenshot comparer"
-  local native
   native=$(native_tool compareShot)
-  tests/wine.sh "$build_dir" "$root" "$native" "$(dirname "$native")/tests/probe/compareShot"
+  tests/wine.sh "$build_dir" "$PWD" "$native" "$(dirname "$native")/tests/probe/compareShot"
   say "checked under Wine in $((SECONDS - start)) s"
 }
 
@@ -121,8 +102,5 @@ case "${1:-}" in
   build) build_programs ;;
   test) run_test ;;
   zip) make_zip ;;
-  *)
-    echo "usage: tools/windows.sh build|test|zip" >&2
-    exit 2
-    ;;
+  *) echo "usage: tools/windows.sh build|test|zip" >&2; exit 2 ;;
 esac

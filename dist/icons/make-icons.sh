@@ -6,8 +6,7 @@
 # again only when the ball changes, then look at the results.
 # Usage: dist/icons/make-icons.sh <res-dir> <out-dir>   (writes orbitra-<size>.png)
 set -euo pipefail
-res=$1
-out=$2
+res=$1 out=$2
 mkdir -p "$out"
 base=$(mktemp --suffix=.png)
 trap 'rm -f "$base"' EXIT

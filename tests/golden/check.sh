@@ -6,28 +6,26 @@
 # Arguments: the frame tool, the repository root (where res/ lives), and for a build of
 # another machine the program that runs it (an emulator).
 set -u
-tool=$1
-root=$2
-runner=${3:-}
+tool=$1 root=$2 runner=${3:-}
 cd "$root" || exit 1
 expected=res/golden/frames.txt
 read -r -a golden_args <tests/golden/arguments.txt
 actual=$(mktemp)
 trap 'rm -f "$actual"' EXIT
 $runner "$tool" --hashes "${golden_args[@]}" >"$actual" || { echo "FAIL: the frame tool failed"; exit 1; }
-if ! diff -q "$expected" "$actual" >/dev/null; then
-  first=$(diff "$expected" "$actual" | grep -m1 '^>' | cut -c3-)
-  echo "FAIL: frames differ from $expected; first differing line: $first"
-  diff "$expected" "$actual" | head -20
+if ! differences=$(diff "$expected" "$actual"); then
+  echo "FAIL: frames differ from $expected; first differing line:" \
+    "$(grep -m1 '^>' <<<"$differences" | cut -c3-)"
+  head -20 <<<"$differences"
   exit 1
 fi
 # The soundtrack, second by second, as the golden sound list's usual hashes give it.
 sound=res/golden/sound.txt
 read -r _ seconds <"$sound"
 $runner "$tool" --sound-hashes "$seconds" >"$actual" || { echo "FAIL: the soundtrack failed"; exit 1; }
-if ! cut -d' ' -f1-2 "$sound" | diff -q - "$actual" >/dev/null; then
+if ! differences=$(cut -d' ' -f1-2 "$sound" | diff - "$actual"); then
   echo "FAIL: the soundtrack differs from $sound; first differing line:" \
-    "$(cut -d' ' -f1-2 "$sound" | diff - "$actual" | grep -m1 '^>' | cut -c3-)"
+    "$(grep -m1 '^>' <<<"$differences" | cut -c3-)"
   exit 1
 fi
 echo "$(wc -l <"$expected") golden frame hashes and $seconds s of golden sound match"

@@ -21,6 +21,38 @@ start_virtual_display() {
   fail "the virtual X server did not start: $(cat "$work/xvfb.log")"
 }
 
+# start_desktop: a 1920x1080 virtual display with a window manager, both added to pids.
+start_desktop() {
+  start_virtual_display 1920x1080
+  openbox >/dev/null 2>&1 &
+  pids+=("$xvfb" $!)
+  sleep 1
+}
+
+# start_intro COMMAND...: starts the intro (errors in $work/stderr); sets intro and window.
+start_intro() {
+  "$@" 2>"$work/stderr" &
+  intro=$!
+  pids+=("$intro")
+  wait_for_intro_window "$intro"
+}
+
+# A held clock means no drawing pass reads the quit event that SIGTERM makes: kill outright.
+stop_intro() { kill -KILL "$intro" 2>/dev/null; wait "$intro" 2>/dev/null; }
+
+window_size() { xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {print w "x" $2}'; }
+
+# frame_shown TARGET NAME X Y W H SAMPLING: after 2 s, a screenshot of TARGET (a window or root)
+# in $work/NAME (and $ORBITRA_SCREENSHOTS when set) is $frame scaled to W x H at X,Y ($compare).
+frame_shown() {
+  local of=""
+  [ "$1" = root ] && of=" of the screen"
+  sleep 2
+  import -window "$1" "$work/$2" || fail "no screenshot$of"
+  [ -z "${ORBITRA_SCREENSHOTS:-}" ] || cp "$work/$2" "$ORBITRA_SCREENSHOTS/$2"
+  "$compare" "$work/$2" "$frame" "${@:3}"
+}
+
 # wait_for_intro_window PID: sets window to the intro's window once it shows; fails when the
 # program ends first (its standard error in $work/stderr) or no window comes within 10 s.
 wait_for_intro_window() {

@@ -20,6 +20,7 @@ trap 'exec 2>/dev/null; for p in "${launches[@]}"; do kill -KILL -- "-$p"; done;
 fail() { echo "FAIL: $*"; exit 1; }
 # shellcheck source=../lib/xdisplay.sh
 source "$(dirname "$0")/../lib/xdisplay.sh"
+chroot_lib=$(realpath "$(dirname "$0")/../../tools/lib/chroot.sh")
 
 # ARM programs run through qemu, found by the kernel inside the Debian 11 system too (F).
 binfmt=/proc/sys/fs/binfmt_misc
@@ -47,12 +48,10 @@ pids+=("$xvfb")
 "$tool" --quiet --start 5000 --shot 5000 --shot-dir "$work" || fail "the frame tool failed"
 "$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
 launch() {  # the launcher in the Debian 11 system, in the background: sets $intro
-  setsid unshare -m --propagation private sh -c '
-    mount --bind /tmp "$1/tmp" && mount -t proc proc "$1/proc" && mount --rbind /dev "$1/dev" &&
-      exec chroot "$1" env -i PATH=/usr/bin:/bin HOME="$2" DISPLAY="$3" SDL_VIDEODRIVER=x11 \
-        SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$4" \
-        ORBITRA_HELD_TICK="${5:-}" bash "$6/Orbitra.sh"' - \
-    "$system" "$work/home" "$DISPLAY" "$work/sound.raw" "${1:-}" "$work/ports" 2>"$work/stderr" &
+  CHROOT_BINDS=/tmp setsid bash -c '. "$0" && chroot_run "$@"' "$chroot_lib" "$system" env \
+    HOME="$work/home" DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software \
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" ORBITRA_HELD_TICK="${1:-}" \
+    bash "$work/ports/Orbitra.sh" 2>"$work/stderr" &
   intro=$!
   launches+=("$intro")
 }

@@ -1,14 +1,17 @@
 # shellcheck shell=bash
-# Sourced by the scripts that try the intro in a fresh Debian system. As root.
+# Sourced by the scripts that build or try the intro in a fresh Debian system. As root.
 #   chroot_make DIR SUITE ARCH [PACKAGE...]  makes DIR a fresh minimal Debian system (ARCH's
-#                            through binfmt_misc when foreign), with PACKAGE... included; made
-#                            once with debootstrap and kept as a tarball in
-#                            $ORBITRA_CHROOT_CACHE (default /var/cache/orbitra-chroot), keyed by
-#                            the suite, architecture, packages and archive
-#   chroot_run DIR CMD...    runs CMD in DIR with a clean environment, in private mount and
-#                            process namespaces: /proc, /sys and /dev (and each path in
-#                            CHROOT_BINDS) are mounted inside them only, and every process and
-#                            mount ends with the call, even when it or its caller is killed
+#                            through binfmt_misc when foreign), with PACKAGE... included (a
+#                            NAME:ARCH package through multiarch); made once with debootstrap
+#                            and kept as a tarball in $ORBITRA_CHROOT_CACHE (default
+#                            /var/cache/orbitra-chroot), keyed by the suite, architecture,
+#                            packages and archive
+#   chroot_with DIR CMD...   runs CMD, a command of this machine, in private mount and process
+#                            namespaces in which DIR holds /proc, /sys and /dev (and each path
+#                            in CHROOT_BINDS at the same path) and CHROOT_DIR names DIR; every
+#                            process and mount ends with the call, even when it or its caller
+#                            is killed
+#   chroot_run DIR CMD...    the same, with CMD run inside DIR with a clean environment
 #   chroot_remove DIR        ends what still runs in DIR, unmounts what is mounted there and
 #                            removes it, whatever the spelling of DIR
 
@@ -16,38 +19,55 @@
 . "$(dirname "${BASH_SOURCE[0]}")/packages.sh"
 
 chroot_make() {
-  local dir=$1 suite=$2 arch=$3 mirror cache key tarball made
+  local dir=$1 suite=$2 arch=$3 mirror cache key tarball made package own=() foreign=()
   shift 3
   mirror=${ORBITRA_MIRROR:-$(debian_archive | head -n1)}
   [ -n "$mirror" ] || { echo "this machine's apt sources name no $suite archive" >&2; return 1; }
   cache=${ORBITRA_CHROOT_CACHE:-/var/cache/orbitra-chroot}
   key=$(printf '%s\n' "$suite" "$arch" "$mirror" "$@" | sha256sum | cut -c1-16)
   tarball=$cache/$suite-$arch-$key.tar
+  for package; do
+    case $package in *:*) foreign+=("$package") ;; *) own+=("$package") ;; esac
+  done
   if [ ! -f "$tarball" ]; then
     need_packages debootstrap || return 1
     mkdir -p "$cache" && made=$(mktemp -d "$cache/make.XXXXXX") || return 1
     echo "making a $suite $arch system with debootstrap (kept in $tarball)" >&2
-    if ! debootstrap --arch="$arch" --variant=minbase ${1:+"--include=$(IFS=,; echo "$*")"} \
-      "$suite" "$made/root" "$mirror" >"$made/log" 2>&1; then
+    if ! { debootstrap --arch="$arch" --variant=minbase ${own[0]:+"--include=$(IFS=,; echo "${own[*]}")"} \
+      "$suite" "$made/root" "$mirror" && chroot_foreign "$made/root" "${foreign[@]}"; } >"$made/log" 2>&1
+    then
       tail -n 5 "$made/log" >&2
-      rm -rf --one-file-system "$made"
+      chroot_remove "$made"
       return 1
     fi
     tar -C "$made/root" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"
-    rm -rf --one-file-system "$made"
+    chroot_remove "$made"
   fi
-  chroot_remove "$dir" && mkdir -p "$dir" && tar -C "$dir" -xf "$tarball" || return 1
-  cp /etc/resolv.conf "$dir/etc/resolv.conf"
-  # This machine's way of reaching the archive (a proxy, a snapshot's expired release files),
-  # none of its package sources.
+  chroot_remove "$dir" && mkdir -p "$dir" && tar -C "$dir" -xf "$tarball" && chroot_settle "$dir"
+}
+
+# Other architectures' packages, through apt inside the new system.
+chroot_foreign() {
+  [ $# -gt 1 ] || return 0
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  chroot_settle "$1" && chroot_run "$1" sh -c 'for arch in $(printf "%s\n" "$@" | sed "s/.*://" | sort -u); do
+      dpkg --add-architecture "$arch" || exit 1
+    done
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends "$@" && apt-get clean' sh "${@:2}"
+}
+
+# This machine's name servers and way of reaching the archive (a proxy, a snapshot's expired
+# release files), none of its package sources.
+chroot_settle() {
   local conf
+  cp /etc/resolv.conf "$1/etc/resolv.conf" || return 1
   for conf in /etc/apt/apt.conf.d/*; do
-    grep -qE '^[[:space:]]*Acquire::' "$conf" 2>/dev/null && cp "$conf" "$dir/etc/apt/apt.conf.d/"
+    grep -qE '^[[:space:]]*Acquire::' "$conf" 2>/dev/null && cp "$conf" "$1/etc/apt/apt.conf.d/"
   done
   return 0
 }
 
-chroot_run() {
+chroot_with() {
   local dir
   dir=$(realpath -e "$1") || return 1
   shift
@@ -63,10 +83,15 @@ chroot_run() {
       for path in $CHROOT_BINDS; do
         mkdir -p "$dir$path" && mount --bind "$path" "$dir$path" || exit 125
       done
-      exec chroot "$dir" /usr/bin/env -i \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
-        HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" DEBIAN_FRONTEND=noninteractive "$@"' \
+      CHROOT_DIR=$dir exec "$@"' \
     sh "$dir" "$@"
+}
+
+chroot_run() {
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  chroot_with "$1" sh -c 'exec chroot "$CHROOT_DIR" /usr/bin/env -i \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
+    HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" DEBIAN_FRONTEND=noninteractive "$@"' sh "${@:2}"
 }
 
 chroot_remove() {
