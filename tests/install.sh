@@ -84,11 +84,8 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 cd / || fail "cannot enter /"
 # A library path of the user's own stays ahead of the launcher's.
-SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 LD_LIBRARY_PATH="$work/own${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
-  "${launch[@]}" 2>"$work/stderr" &
-intro=$!
-
-wait_for_intro_window "$intro"
+start_intro env SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 \
+  LD_LIBRARY_PATH="$work/own${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" "${launch[@]}"
 tr '\0' '\n' <"/proc/$intro/environ" | grep -q "^LD_LIBRARY_PATH=$work/own\(:\|$\)" ||
   fail "the launcher put its own library path first: $(tr '\0' '\n' <"/proc/$intro/environ" | grep ^LD_)"
 

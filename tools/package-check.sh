@@ -72,16 +72,14 @@ if [ -n "$native" ]; then
   exec_line=$(sed -n 's/^Exec=//p' "$sys/usr/share/applications/io.github.orbitra.Orbitra.desktop" | head -1)
   [ "$exec_line" = /usr/games/orbitra ] || fail "the menu entry runs '$exec_line'"
   # shellcheck disable=SC2016 # $0 is expanded by the shell inside the chroot
-  CHROOT_BINDS=/tmp/.X11-unix in_chroot env DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
-    sh -c 'cd / && exec "$0"' "$exec_line" 2>"$work/stderr" &
-  intro=$!
-  wait_for_intro_window "$intro"
+  CHROOT_BINDS=/tmp/.X11-unix start_intro in_chroot env DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
+    sh -c 'cd / && exec "$0"' "$exec_line"
   sdl=$(intro_sdl "$intro" | head -1)
   sleep 4
   import -window "$window" "$work/shot.png" || fail "no screenshot"
   colours=$(convert "$work/shot.png" -format '%k' info:)
   [ "$colours" -gt 16 ] || fail "the window shows only $colours colours"
-  size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+  size=$(window_size)
   escape_ends_intro "$intro"
   intro=""
   case "$sdl" in */sdl12-compat/*) ;; *) fail "the intro ran on ${sdl#"$sys"}, not the compatibility library" ;; esac

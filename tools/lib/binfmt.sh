@@ -21,8 +21,8 @@ binfmt_reset() {
 }
 
 binfmt_qemu() {
-  grep -qx enabled "/proc/sys/fs/binfmt_misc/qemu-$1" 2>/dev/null ||
-    { [ "$(id -u)" -eq 0 ] && { binfmt_in 'grep -qsx enabled "qemu-$2"' "$1" || binfmt_reset "$1"; }; }
+  grep -qsx enabled "/proc/sys/fs/binfmt_misc/qemu-$1" && return 0
+  [ "$(id -u)" -eq 0 ] && { binfmt_in 'grep -qsx enabled "qemu-$2"' "$1" || binfmt_reset "$1"; }
 }
 
 binfmt_names() { binfmt_in 'for name in qemu-*; do [ -e "$name" ] && echo "${name#qemu-}"; done'; }
