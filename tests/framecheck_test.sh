@@ -32,12 +32,13 @@ for side in native arm; do
     "$side" "$side" "$work/sound" "$side" >"$work/$side"
   chmod +x "$work/$side"
 done
-run() {  # native list, ARM list -> the check's output; status in $status
-  output=$(LIST_native=$1 LIST_arm=$2 "$check" "$work/native" "$work/arm" env "$PWD" 2>&1)
-  status=$?
-}
 failures=0 cases=0
-expect() {  # description, wanted status (0 or 1), text the output must contain
+# check DESCRIPTION STATUS TEXT [ARM-LIST [NATIVE-LIST]]: the check's status (0 or 1) and a text
+# its output must contain, with the good list where none is given.
+check() {
+  local output status=0
+  output=$(LIST_native=${5:-$work/good} LIST_arm=${4:-$work/good} "$check" "$work/native" \
+    "$work/arm" env "$PWD" 2>&1) || status=$?
   cases=$((cases + 1))
   if [ "$status" -ne "$2" ] || ! grep -qF -- "$3" <<<"$output"; then
     failures=$((failures + 1))
@@ -49,32 +50,23 @@ altered() {  # line number -> a copy of the good list with that line's hash chan
   echo "$work/altered-$1"
 }
 
-run "$work/good" "$work/good"
-expect "identical lists" 0 "$frames consecutive frames and ${#jumps[@]} past the clock's wraps identical"
-
-run "$work/good" "$(altered 4323)"
-expect "a differing frame in the run" 1 "first at frame 4321 (tick 86420)"
-
-run "$work/good" "$(altered $((frames + 4)))"
-expect "a differing jump frame" 1 "first at the jump frame at tick ${jumps[1]}"
-
+check "identical lists" 0 \
+  "$frames consecutive frames and ${#jumps[@]} past the clock's wraps identical"
+check "a differing frame in the run" 1 "first at frame 4321 (tick 86420)" "$(altered 4323)"
+check "a differing jump frame" 1 "first at the jump frame at tick ${jumps[1]}" \
+  "$(altered $((frames + 4)))"
 head -n 5000 "$work/good" >"$work/short"
-run "$work/good" "$work/short"
-expect "a list cut short" 1 "x86-64 printed $((frames + 2 + ${#jumps[@]})) lines, the ARM tool 5000"
-
-FAIL_arm=1 run "$work/good" "$work/good"
-expect "the ARM tool failing" 1 "the ARM frame tool failed"
-
+check "a list cut short" 1 \
+  "x86-64 printed $((frames + 2 + ${#jumps[@]})) lines, the ARM tool 5000" "$work/short"
+FAIL_arm=1 check "the ARM tool failing" 1 "the ARM frame tool failed"
 same=$(altered 14)  # tick 240 is no golden sample; tick 260, the next line, is one
-run "$same" "$same"
-expect "identical lists off the golden sample" 0 "identical to x86-64 and golden"
+check "identical lists off the golden sample" 0 "identical to x86-64 and golden" "$same" "$same"
 same=$(altered 15)
-run "$same" "$same"
-expect "identical lists that disagree with the golden file" 1 "not res/golden/frames.txt"
-
+check "identical lists that disagree with the golden file" 1 "not res/golden/frames.txt" \
+  "$same" "$same"
 awk 'NR == 32 { $2 = "0123456789abcdef" } { print }' "$work/sound" >"$work/sound-altered"
-SOUND_arm=$work/sound-altered run "$work/good" "$work/good"
-expect "a second of sound that differs" 1 "soundtrack differs from res/golden/sound.txt first at line 32: 30 0123456789abcdef"
+SOUND_arm=$work/sound-altered check "a second of sound that differs" 1 \
+  "soundtrack differs from res/golden/sound.txt first at line 32: 30 0123456789abcdef"
 
 echo "frame check self-test: $((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -15,15 +15,9 @@ work=$(mktemp -d)
 trap '[ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; [ -n "${intro:-}" ] && kill "$intro" 2>/dev/null; exit 1; }
 
-# The build tree is the nearest directory above the program with a CMake cache.
-build=$(cd "$(dirname "$program")" && pwd)
-while [ ! -f "$build/CMakeCache.txt" ]; do
-  [ "$build" = / ] && fail "no build tree above $program"
-  build=$(dirname "$build")
-done
-
+# The program sits at the top of its build tree.
 prefix="$work/installed intro"
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+cmake --install "$(dirname "$program")" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "cmake --install failed: $(cat "$work/install.log")"
 
 # Every file in its place; the assets are the repository's own bytes.
@@ -78,9 +72,8 @@ done
 exec_line=$(sed -n '/^\[Desktop Entry\]/,/^\[/{s/^Exec=//p}' "$desktop")
 launch=()
 eval "launch=($exec_line)"  # Exec quotes like the shell for a plain quoted path
-if [ ${#launch[@]} != 1 ] || [ "${launch[0]}" != "$prefix/games/orbitra" ]; then
+[ ${#launch[@]} = 1 ] && [ "${launch[0]}" = "$prefix/games/orbitra" ] ||
   fail "the menu entry runs '$exec_line', not the installed program"
-fi
 
 # shellcheck source=tests/lib/xdisplay.sh
 source "$(dirname "$0")/lib/xdisplay.sh"
@@ -91,11 +84,8 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 cd / || fail "cannot enter /"
 # A library path of the user's own stays ahead of the launcher's.
-SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 LD_LIBRARY_PATH="$work/own${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
-  "${launch[@]}" 2>"$work/stderr" &
-intro=$!
-
-wait_for_intro_window "$intro"
+start_intro env SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 \
+  LD_LIBRARY_PATH="$work/own${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" "${launch[@]}"
 tr '\0' '\n' <"/proc/$intro/environ" | grep -q "^LD_LIBRARY_PATH=$work/own\(:\|$\)" ||
   fail "the launcher put its own library path first: $(tr '\0' '\n' <"/proc/$intro/environ" | grep ^LD_)"
 
@@ -130,9 +120,8 @@ done
   fail "the installed capture tool draws another first frame"
 # The installed copy checks itself from anywhere, with the golden lists installed beside its
 # files; a res/ folder in the working folder is read instead, and its failure says so.
-verdict=$(cd / && "$prefix/games/orbitra-capture" --verify 2>&1) ||
-  fail "--verify of the installed copy from /: $verdict"
-[ "$verdict" = "orbitra-capture: all 9004 frames and 180 s of sound identical, 8 files intact" ] ||
+verdict=$(cd / && "$prefix/games/orbitra-capture" --verify 2>&1) &&
+  [ "$verdict" = "orbitra-capture: all 9004 frames and 180 s of sound identical, 8 files intact" ] ||
   fail "--verify of the installed copy from /: $verdict"
 mkdir -p "$work/own/res"
 (cd "$work/own" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra") 2>"$work/stderr"

@@ -10,7 +10,6 @@
 set -uo pipefail
 exec 1>&2
 cd "$(dirname "$0")/.." || exit 1
-root=$PWD
 
 arch=${1:-}
 case "$arch" in
@@ -18,7 +17,7 @@ case "$arch" in
   armhf) triplet=arm-linux-gnueabihf qemu_name=arm ;;
   *) echo "usage: tools/cross.sh arm64|armhf"; exit 2 ;;
 esac
-build=$root/build-$arch
+build=$PWD/build-$arch
 # The target's development packages of SDL 1.2 and the module player, unpacked, never installed.
 devroot=$build/dev-root
 
@@ -33,6 +32,8 @@ target_packages=(libc6 libstdc++6 "${lib_packages[@]}" libpng-dev zlib1g-dev lib
 . tools/lib/steps.sh
 # shellcheck source=lib/native.sh
 . tools/lib/native.sh
+# shellcheck source=lib/binfmt.sh
+. tools/lib/binfmt.sh
 
 # --- install: the cross toolchain, qemu and the target's run-time libraries -------------
 install_packages() {
@@ -58,34 +59,10 @@ install_packages() {
 }
 step install install_packages || { steps_summary; exit; }
 
-# --- binfmt_misc: lets programs started by the tests (death tests, the program as a child,
-# the script tests) run as ARM programs ---------------------------------------------------
-binfmt=/proc/sys/fs/binfmt_misc
-register_binfmt() {
-  [ -e "$binfmt/qemu-$qemu_name" ] && grep -q enabled "$binfmt/qemu-$qemu_name" && return 0
-  [ "$(id -u)" -eq 0 ] || return 1
-  [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || return 1
-  [ -e "$binfmt/qemu-$qemu_name" ] && echo -1 >"$binfmt/qemu-$qemu_name"
-  # Debian's rule for this interpreter, with F so that the interpreter is found in a chroot too.
-  grep -h '^:' "/usr/lib/binfmt.d/qemu-$qemu_name.conf" >"$binfmt/register" 2>/dev/null
-}
-if [ "${ORBITRA_CROSS_BINFMT:-yes}" != no ] && register_binfmt; then binfmt_ok=1; else binfmt_ok=0; fi
-
-# --- build: the native frame tool to compare against, and the whole ARM build -------------
-build_all() {
-  local native
-  native=$(native_tool) &&
-    cmake --preset "$arch" -DORBITRA_DEV_ROOT="$devroot" -DORBITRA_NATIVE_CAPTURE="$native" >/dev/null &&
-    cmake --build --preset "$arch" -j"$(nproc)" || return 1
-  step_note "$(readelf -h "$build/orbitra-capture" | sed -n 's/^ *Machine: *//p')"
-}
-step build build_all || { steps_summary; exit; }
-
-# --- tests under qemu, the golden frames among them compared frame by frame with x86-64 ------
-selection=() isolation=()
-if [ $binfmt_ok = 1 ]; then
-  tests_note="binfmt_misc registered"
-else
+# binfmt_misc lets programs started by the tests (death tests, the program as a child, the
+# script tests) run as ARM programs.
+selection=() isolation=() tests_note="binfmt_misc registered"
+if [ "${ORBITRA_CROSS_BINFMT:-yes}" = no ] || ! binfmt_qemu "$qemu_name"; then
   # Without binfmt_misc an ARM program runs only when qemu starts it, so the tests labelled as
   # starting one themselves are left out. Where the kernel allows, the rest run with an empty
   # binfmt_misc of their own, so that an unlabelled one fails here even when this machine has
@@ -99,6 +76,18 @@ else
     tests_note+=", the others run without this machine's registrations"
   fi
 fi
+
+# --- build: the native frame tool to compare against, and the whole ARM build -------------
+build_all() {
+  local native
+  native=$(native_tool) &&
+    cmake --preset "$arch" -DORBITRA_DEV_ROOT="$devroot" -DORBITRA_NATIVE_CAPTURE="$native" >/dev/null &&
+    cmake --build --preset "$arch" -j"$(nproc)" || return 1
+  step_note "$(readelf -h "$build/orbitra-capture" | sed -n 's/^ *Machine: *//p')"
+}
+step build build_all || { steps_summary; exit; }
+
+# --- tests under qemu, the golden frames among them compared frame by frame with x86-64 ------
 run_tests() {
   local log=$build/ctest.log status counts
   (cd "$build" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \

@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
-# A first run on a fresh machine: clones the committed HEAD of this checkout into a newly made
-# Debian 12 (a minimal base system from debootstrap, plus git to clone with) and runs the CI
-# command .ci/run there as root, as a newcomer would right after cloning. Nothing comes from
-# this machine's caches or build folders: every package is installed and everything built from
-# nothing. Prints how long each phase took. Slow (an hour or more), so it is not part of CI.
-#
+# A first run on a fresh machine: the committed HEAD of this checkout, cloned into a newly made
+# minimal Debian 12 (debootstrap, plus git), runs .ci/run there as root, as a newcomer would.
+# Nothing comes from this machine's caches or build folders. Prints each phase's time. Slow (an
+# hour or more), so it is not part of CI.
 # Usage (as root): tools/fresh-check.sh
 #   ORBITRA_FRESH_DIR   where the temporary system is made (default /var/tmp); removed after
 #   ORBITRA_FRESH_KEEP  yes: keeps the system (unmounted) for a look after the run
-#   ORBITRA_FRESH_RUN   the command run in the clone instead of .ci/run, such as
-#                       tools/release.sh for the time of a release on a fresh machine; a release
-#                       it makes is copied to <ORBITRA_FRESH_DIR>/orbitra-fresh-release
-# The whole output of the run is also kept in <ORBITRA_FRESH_DIR>/orbitra-fresh-check.log.
+#   ORBITRA_FRESH_RUN   the command run in the clone instead of .ci/run (tools/release.sh: a
+#                       release on a fresh machine, its files copied to
+#                       <ORBITRA_FRESH_DIR>/orbitra-fresh-release)
+# The run's whole output is also kept in <ORBITRA_FRESH_DIR>/orbitra-fresh-check.log.
 set -uo pipefail
 exec 1>&2
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=lib/chroot.sh
 . "$root/tools/lib/chroot.sh"
+# shellcheck source=lib/binfmt.sh
+. "$root/tools/lib/binfmt.sh"
 
 say() { echo "fresh-check: $*"; }
 fail() { say "FAIL: $*"; exit 1; }
@@ -32,23 +32,11 @@ sys=$work/root
 # binfmt_misc's registrations belong to the whole kernel. Those the run adds are handed back
 # to this machine's own interpreters afterwards (other builds here may be using them), or
 # removed when this machine has none.
-in_binfmt() {
-  # shellcheck disable=SC2016 # expanded by the inner shell
-  unshare --mount --propagation private sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null
-    cd /proc/sys/fs/binfmt_misc && eval "$1"' sh "$1" "${@:2}"
-}
-binfmt_before=$(in_binfmt 'ls')
-restore_binfmt() {
-  # shellcheck disable=SC2016 # expanded by the inner shell
-  in_binfmt 'for name in qemu-*; do
-      [ -e "$name" ] && ! printf "%s\n" "$0" | grep -qx "$name" || continue
-      echo -1 >"$name"
-      grep -h "^:" "/usr/lib/binfmt.d/$name.conf" >register 2>/dev/null
-    done' "$binfmt_before"
-}
+binfmt_before=$(binfmt_names)
 cleanup() {
   [ -n "${run_pid:-}" ] && kill "$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
-  restore_binfmt
+  # shellcheck disable=SC2046 # one name a word
+  binfmt_reset $(binfmt_names | grep -vxF "$binfmt_before")
   if [ "${ORBITRA_FRESH_KEEP:-no}" = yes ]; then
     say "the system is kept in $sys"
   else

@@ -16,11 +16,10 @@ fail() { say "FAIL: $*"; exit 1; }
 [ -n "$arch" ] && [ -f "$deb" ] || fail "usage: tools/package-check.sh ARCH PACKAGE.deb"
 [ "$(id -u)" = 0 ] || fail "run as root (debootstrap and chroot need it)"
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "$(basename "$deb") is not for $arch"
-native=no
-[ "$arch" = "$(dpkg --print-architecture)" ] && native=yes
 # shellcheck source=lib/chroot.sh
 . "$root/tools/lib/chroot.sh"
-[ $native = no ] || need_packages xvfb xdotool x11-utils imagemagick || fail "cannot install the X tools"
+native=$([ "$arch" = "$(dpkg --print-architecture)" ] && echo yes)
+[ -z "$native" ] || need_packages xvfb xdotool x11-utils imagemagick || fail "cannot install the X tools"
 
 work=$(mktemp -d /var/tmp/orbitra-package-check.XXXXXX)
 sys=$work/root
@@ -66,23 +65,21 @@ intro_sdl() {
   grep -o '[^ ]*libSDL-1\.2\.so[^ ]*' "/proc/$1/maps" 2>/dev/null | head -1
   for pid in $(pgrep -P "$1"); do intro_sdl "$pid"; done
 }
-if [ $native = yes ]; then
+if [ -n "$native" ]; then
   # shellcheck source=tests/lib/xdisplay.sh
   source "$root/tests/lib/xdisplay.sh"
   start_virtual_display 1024x768
   exec_line=$(sed -n 's/^Exec=//p' "$sys/usr/share/applications/io.github.orbitra.Orbitra.desktop" | head -1)
   [ "$exec_line" = /usr/games/orbitra ] || fail "the menu entry runs '$exec_line'"
   # shellcheck disable=SC2016 # $0 is expanded by the shell inside the chroot
-  CHROOT_BINDS=/tmp/.X11-unix in_chroot env DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
-    sh -c 'cd / && exec "$0"' "$exec_line" 2>"$work/stderr" &
-  intro=$!
-  wait_for_intro_window "$intro"
+  CHROOT_BINDS=/tmp/.X11-unix start_intro in_chroot env DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
+    sh -c 'cd / && exec "$0"' "$exec_line"
   sdl=$(intro_sdl "$intro" | head -1)
   sleep 4
   import -window "$window" "$work/shot.png" || fail "no screenshot"
   colours=$(convert "$work/shot.png" -format '%k' info:)
   [ "$colours" -gt 16 ] || fail "the window shows only $colours colours"
-  size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+  size=$(window_size)
   escape_ends_intro "$intro"
   intro=""
   case "$sdl" in */sdl12-compat/*) ;; *) fail "the intro ran on ${sdl#"$sys"}, not the compatibility library" ;; esac
@@ -93,14 +90,12 @@ if [ $native = yes ]; then
   in_chroot env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy sh -c 'cd / && exec /usr/games/orbitra' \
     2>"$work/stderr" &
   intro=$!
-  sdl=""
   for _ in $(seq 100); do
     sdl=$(intro_sdl "$intro" | head -1)
     [ -n "$sdl" ] && break
     sleep 0.1
   done
-  kill "$intro" 2>/dev/null
-  wait "$intro" 2>/dev/null
+  { kill "$intro" && wait "$intro"; } 2>/dev/null
   intro=""
   case "$sdl" in */sdl12-compat/* | "") fail "without the compatibility library the intro ran on '${sdl#"$sys"}': $(cat "$work/stderr")" ;; esac
   say "without the compatibility library: SDL from ${sdl#"$sys"}"

@@ -1,25 +1,20 @@
 #!/usr/bin/env bash
-# Makes every download of one version in release/<version>/, from a clean checkout, as root on
-# Debian 12: the Debian packages for amd64, arm64 and armhf, the Windows zip, the PortMaster zip
-# for ARM handhelds, the browser site as a zip and as one page, a 1080p video of one whole run,
-# the source, SHA256SUMS and NOTES.md.
-# Each piece comes from the script that builds it (tools/cross.sh, tools/web.sh,
-# tools/windows.sh, CPack) with that script's own checks; then the release itself is checked: the
-# packages installed in fresh Debian systems of their architecture, the zip in a fresh Wine
-# prefix and the page from file:// in the browsers, each proving its frames with --verify.
-# Prints a table of the files and their sizes; ends with status 1 when any step failed.
-#
-# The files are the same, byte for byte, from every run on the same commit: the commit's time
-# is SOURCE_DATE_EPOCH, build paths are mapped out, archives are sorted with fixed times and
-# owners. `tools/release.sh --twice` proves it: two runs, in two fresh clones at different
-# paths one after the other, compared file by file (diffoscope explains any difference).
-#   ORBITRA_STEPS="deb-amd64 video ..."   only these steps (exact names as in the table), for
-#                                    trying a part; the release is then incomplete and says so
-# A folder of the same version made before is kept aside under a new name, never removed.
+# Makes every download of one version in release/<version>/ (README.md's "Releases" lists
+# them), as root on Debian 12 from a clean checkout. Each piece comes from the script that builds
+# it, with that script's own checks; then the release itself is checked: the packages installed
+# in fresh Debian systems of their architecture, the zip in a fresh Wine prefix and the page from
+# file:// in the browsers, each proving its frames with --verify. Prints a table of the files and
+# their sizes; ends with status 1 when any step failed or was left out.
+# The same commit gives the same bytes: its time is SOURCE_DATE_EPOCH, build paths are mapped
+# out, archives are sorted with fixed times and owners. `--twice` proves it: two runs in two
+# fresh clones at different paths, compared file by file (diffoscope explains a difference).
+#   ORBITRA_STEPS="deb-amd64 video ..."   only these steps (exact names as in the table)
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 root=$PWD
 say() { echo "release: $*" >&2; }
+# shellcheck source=lib/packages.sh
+. tools/lib/packages.sh
 
 # --- Twice: two releases of HEAD in two clones, compared --------------------------------------
 if [ "${1:-}" = --twice ]; then
@@ -41,8 +36,7 @@ if [ "${1:-}" = --twice ]; then
     say "identical: every line of SHA256SUMS the same ($(wc -l <"$first/SHA256SUMS") files)"
   else
     status=1
-    command -v diffoscope >/dev/null || apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
-      --no-install-recommends diffoscope-minimal >/dev/null
+    need_packages diffoscope-minimal
     for file in "$first"/*; do
       name=$(basename "$file")
       cmp -s "$file" "$second/$name" && continue
@@ -63,8 +57,6 @@ if [ -n "$(git status --porcelain)" ]; then
   exit 1
 fi
 # What the steps before each script's own installs need, on a machine that has never built it.
-# shellcheck source=lib/packages.sh
-. tools/lib/packages.sh
 { tools/install-deps.sh test && need_packages debootstrap zip unzip; } >&2 ||
   { say "cannot install the packages a release needs"; exit 1; }
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
@@ -93,31 +85,22 @@ say "orbitra $version, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOU
 . tools/lib/archive.sh
 
 # --- The files ----------------------------------------------------------------------------------
+# made FILE COMMAND...: the command makes FILE, copied into the release.
+made() { "${@:2}" && cp "$1" "$out/"; }
 amd64_deb() {
   rm -rf build-release/package
-  (cd build-release && cpack -G DEB -B "$root/build-release/package") &&
-    cp build-release/package/"orbitra_${version}_amd64.deb" "$out/"
+  (cd build-release && cpack -G DEB -B "$root/build-release/package")
 }
-step deb-amd64 amd64_deb
-
+step deb-amd64 made "build-release/package/orbitra_${version}_amd64.deb" amd64_deb
 # The ARM packages, with the suite and the frame check under emulation and the install in a
 # Debian system of the architecture.
-arm_deb() {  # arch
-  ORBITRA_CROSS_CHROOT=yes tools/cross.sh "$1" && cp "build-$1/orbitra_${version}_$1.deb" "$out/"
-}
-step deb-arm64 arm_deb arm64
-step deb-armhf arm_deb armhf
-
-windows_zip() {
-  tools/windows.sh zip && cp "build-windows/orbitra-$version-windows-x64.zip" "$out/"
-}
-step windows windows_zip
-
+for arch in arm64 armhf; do
+  step "deb-$arch" made "build-$arch/orbitra_${version}_$arch.deb" \
+    env ORBITRA_CROSS_CHROOT=yes tools/cross.sh "$arch"
+done
+step windows made "build-windows/orbitra-$version-windows-x64.zip" tools/windows.sh zip
 # The PortMaster port for ARM Linux handhelds, built against Debian 11's C library.
-portmaster_zip() {
-  tools/portmaster.sh zip && cp "build-portmaster/orbitra-$version-portmaster.zip" "$out/"
-}
-step portmaster portmaster_zip
+step portmaster made "build-portmaster/orbitra-$version-portmaster.zip" tools/portmaster.sh zip
 
 web() {
   tools/web.sh build || return 1
@@ -130,16 +113,11 @@ web() {
 step web web
 
 # One whole run: from the first frame past the end of the first ball cycle and its reset (95 s).
-video() {
-  build-release/orbitra-capture --quiet --seconds 100 --fit 1920x1080 --web \
-    -o "$out/orbitra-$version-1080p.mp4"
-}
-step video video
+step video build-release/orbitra-capture --quiet --seconds 100 --fit 1920x1080 --web \
+  -o "$out/orbitra-$version-1080p.mp4"
 
-source_archive() {
-  git archive --format=tar --prefix="orbitra-$version/" HEAD | gzip -9 -n >"$out/orbitra-$version.tar.gz"
-}
-step source source_archive
+tar_gz() { git archive --format=tar --prefix="orbitra-$version/" HEAD | gzip -9 -n >"$1"; }
+step source tar_gz "$out/orbitra-$version.tar.gz"
 
 # The release's notes: the changelog's entry for this version, and how to check a download.
 step notes sh -c 'tools/release-notes.sh "$0" >"$1"' "$version" "$out/NOTES.md"
@@ -149,10 +127,7 @@ step notes sh -c 'tools/release-notes.sh "$0" >"$1"' "$version" "$out/NOTES.md"
 # tools/cross.sh above.
 step check-deb-amd64 tools/package-check.sh amd64 "$out/orbitra_${version}_amd64.deb"
 # Debian's own checker on the three packages: no error and no warning.
-lintian_debs() {
-  lintian --fail-on error,warning "$out"/orbitra_"$version"_{amd64,arm64,armhf}.deb
-}
-step lintian lintian_debs
+step lintian lintian --fail-on error,warning "$out"/orbitra_"$version"_{amd64,arm64,armhf}.deb
 step check-windows tools/windows.sh test
 # The zip as a person unpacks it, in a Wine prefix made for it: its own --verify.
 windows_verify() {
@@ -169,26 +144,22 @@ windows_verify() {
 step check-windows-verify windows_verify
 step check-web tools/web.sh test
 step check-portmaster tools/portmaster.sh test
+frame_md5s() { ffmpeg -v error "$@" -pix_fmt rgb24 -f framemd5 - | awk -F, '!/^#/ { print $NF }'; }
 video_check() {
-  local video sound mp4=$out/orbitra-$version-1080p.mp4
-  video=$(ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height,duration \
-    -of csv=p=0 "$mp4") &&
-    sound=$(ffprobe -v error -select_streams a -show_entries stream=codec_name,duration \
-      -of csv=p=0 "$mp4") || return 1
-  echo "$video" && echo "$sound"
+  local streams tmp=build-release/video-check
   # One H.264 picture at 1920x1080 for 100 s, and one sound as long (AAC ends within a frame).
-  grep -Eqx 'h264,1920,1080,(99\.9|100\.0)[0-9]*' <<<"$video" &&
-    grep -Eqx 'aac,(99\.9|100\.0)[0-9]*' <<<"$sound" || return 1
+  local wanted=$'^h264,1920,1080,(99\\.9|100\\.0)[0-9]*\naac,(99\\.9|100\\.0)[0-9]*$'
+  streams=$(ffprobe -v error -show_entries stream=codec_name,width,height,duration -of csv=p=0 \
+    "$out/orbitra-$version-1080p.mp4") || return 1
+  echo "$streams"
+  [[ $streams =~ $wanted ]] || return 1
   # H.264 for the web is lossy: the lossless video of the same run must decode to exactly the
   # frames the capture tool writes as pictures.
-  local tmp=build-release/video-check
   rm -rf "$tmp" && mkdir -p "$tmp/png"
   build-release/orbitra-capture --quiet --seconds 100 -o "$tmp/lossless.mkv" &&
     build-release/orbitra-capture --quiet --seconds 100 --png-dir "$tmp/png" || return 1
-  ffmpeg -v error -i "$tmp/lossless.mkv" -map 0:v -pix_fmt rgb24 -f framemd5 - |
-    grep -v '^#' | awk -F, '{print $NF}' >"$tmp/video.md5"
-  ffmpeg -v error -framerate 50 -i "$tmp/png/%06d.png" -pix_fmt rgb24 -f framemd5 - |
-    grep -v '^#' | awk -F, '{print $NF}' >"$tmp/png.md5"
+  frame_md5s -i "$tmp/lossless.mkv" -map 0:v >"$tmp/video.md5"
+  frame_md5s -framerate 50 -i "$tmp/png/%06d.png" >"$tmp/png.md5"
   [ "$(wc -l <"$tmp/png.md5")" = 5000 ] && cmp "$tmp/video.md5" "$tmp/png.md5" &&
     echo "5000 frames of the lossless video equal the capture tool's pictures"
 }
@@ -204,7 +175,5 @@ else
 fi
 echo
 echo "== orbitra $version: release/$version =="
-for file in "$out"/*; do
-  printf '%-40s %12s bytes\n' "$(basename "$file")" "$(stat -c %s "$file")"
-done
+(cd "$out" && stat -c '%-40n %12s bytes' -- *)
 steps_summary && [ "$steps_skipped" -eq 0 ]

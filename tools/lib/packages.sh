@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the project's scripts: installs the Debian packages a step needs when missing.
 #   need_packages NAME[:ARCH]...
 # A package counts as present only when installed for this machine's own architecture (or as
@@ -34,21 +35,31 @@ need_packages() {
     apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Prints the address of the Debian 12 archive this machine installs from (the first enabled
-# package source carrying the bookworm suite), for debootstrap.
+# package_sources sources|list: the enabled package sources apt reads, as deb822 stanzas (a
+# blank line after each) or as one-line entries.
+package_sources() {
+  local list parts file
+  eval "$(apt-config shell list Dir::Etc::sourcelist/f parts Dir::Etc::sourceparts/d)"
+  if [ "$1" = sources ]; then
+    for file in "$parts"/*.sources; do
+      [ -f "$file" ] || continue
+      awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ &&
+        !/(^|\n)Enabled:[ \t]*no/' "$file"
+    done
+  else
+    for file in "$list" "$parts"/*.list; do
+      [ -f "$file" ] || continue
+      sed -n -E '/^[[:space:]]*deb[[:space:]]/p' "$file"
+    done
+  fi
+}
+
+# Prints the address of the Debian 12 archive this machine installs from (the first package
+# source carrying the bookworm suite), for debootstrap.
 debian_archive() {
-  local file
-  for file in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$file" ] || continue
-    awk 'BEGIN { RS = "" }
-      /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ && /(^|\n)Suites:[^\n]* bookworm( |\n|$)/ {
-        if (match($0, /(^|\n)URIs:[ \t]*[^ \t\n]+/)) {
-          uri = substr($0, RSTART, RLENGTH); sub(/^\n?URIs:[ \t]*/, "", uri); print uri; exit
-        }
-      }' "$file"
-  done
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$file" ] || continue
-    sed -n -E 's/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+bookworm[[:space:]].*/\2/p' "$file"
-  done
+  package_sources sources | awk 'BEGIN { RS = "" } /(^|\n)Suites:[^\n]* bookworm( |\n|$)/ &&
+    match($0, /(^|\n)URIs:[ \t]*[^ \t\n]+/) {
+      uri = substr($0, RSTART, RLENGTH); sub(/^\n?URIs:[ \t]*/, "", uri); print uri }'
+  package_sources list | sed -n -E \
+    's/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+bookworm[[:space:]].*/\2/p'
 } 2>/dev/null

@@ -6,24 +6,22 @@
 #                                into DIR/NAME-<upstream version> (dpkg-source checks the rest)
 #   cache_folder NAME VALUE      prints VALUE when set (the user's override), else
 #                                /var/cache/orbitra-NAME when writable, else the user's cache
-#   private_source_lines         prints deb-src lines mirroring every enabled deb line apt reads
-#                                (same archives, suites and keys)
+#   private_source_lines [sources|list]  prints deb-src lines mirroring every enabled deb line
+#                                apt reads (same archives, suites and keys), of one format or both
 # Only the pinned versions are fetched, whatever source lines the machine has (none, some
 # suites', all): apt reads the derived lines through a configuration of its own, with its own
 # lists folder in $ORBITRA_APT_DIR (default: the orbitra-apt cache folder), and the machine's
 # apt configuration is never written. A version that cannot be fetched ends the step with one
 # line naming it.
 
+# shellcheck source=packages.sh
+. "$(dirname "${BASH_SOURCE[0]}")/packages.sh"
 sources_list=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/deps/debian-sources.txt
 
 cache_folder() {
-  if [ -n "$2" ]; then
-    echo "$2"
-  elif [ -w /var/cache ]; then
-    echo "/var/cache/orbitra-$1"
-  else
-    echo "${XDG_CACHE_HOME:-$HOME/.cache}/orbitra-$1"
-  fi
+  local base=${XDG_CACHE_HOME:-$HOME/.cache}
+  [ ! -w /var/cache ] || base=/var/cache
+  echo "${2:-$base/orbitra-$1}"
 }
 
 pinned_sources_key() { grep -v '^#' "$sources_list"; }
@@ -33,32 +31,19 @@ pinned_line() {  # NAME: prints "version sha256"
 }
 
 private_source_lines() {
-  local list parts file
-  eval "$(apt-config shell list Dir::Etc::sourcelist/f parts Dir::Etc::sourceparts/d)"
-  for file in "$parts"/*.sources; do
-    [ -f "$file" ] || continue
-    awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ &&
-      !/(^|\n)Enabled:[ \t]*no/' "$file" | sed -E 's/^Types:.*/Types: deb-src/'
-  done
-  for file in "$list" "$parts"/*.list; do
-    [ -f "$file" ] || continue
-    sed -n -E 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file"
-  done
+  [ "${1:-}" = list ] || package_sources sources | sed -E 's/^Types:.*/Types: deb-src/'
+  [ "${1:-}" = sources ] || package_sources list | sed -E 's/^[[:space:]]*deb[[:space:]]/deb-src /'
 }
 
 # Sets apt_private to the options that make apt read the derived lines only.
 private_apt() {
-  local dir lines
+  local dir
   dir=${ORBITRA_APT_DIR:-$(cache_folder apt "")}
-  mkdir -p "$dir/lists/partial" "$dir/parts" || return 1
-  lines=$(private_source_lines)
-  [ -n "$lines" ] || { echo "apt has no package lines to derive source lines from" >&2; return 1; }
-  rm -f "$dir/parts"/* "$dir/sources.list"
-  case "$lines" in
-    Types:*) printf '%s\n' "$lines" >"$dir/parts/orbitra.sources" ;;
-    *) printf '%s\n' "$lines" >"$dir/parts/orbitra.list" ;;
-  esac
-  touch "$dir/sources.list"
+  mkdir -p "$dir/lists/partial" "$dir/parts" && rm -f "$dir/parts"/* && : >"$dir/sources.list" &&
+    private_source_lines sources >"$dir/parts/orbitra.sources" &&
+    private_source_lines list >"$dir/parts/orbitra.list" || return 1
+  [ -s "$dir/parts/orbitra.sources" ] || [ -s "$dir/parts/orbitra.list" ] ||
+    { echo "apt has no package lines to derive source lines from" >&2; return 1; }
   apt_private=(-o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts="$dir/parts"
     -o Dir::State::Lists="$dir/lists" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
   [ "$(id -u)" -ne 0 ] || apt_private+=(-o APT::Sandbox::User=root)
