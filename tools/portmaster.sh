@@ -124,8 +124,8 @@ if [ "$command" = test ]; then
   for arch in "${archs[@]}"; do
     # Every golden frame of the port's frame tool under qemu, on the Debian 11 system's
     # libraries, against the native tool's.
-    qemu=qemu-aarch64-static
-    [ "$arch" = armhf ] && qemu=qemu-arm-static
+    qemu="qemu-aarch64-static"
+    [ "$arch" = armhf ] && qemu="qemu-arm-static"
     step "frames-$arch" env QEMU_LD_PREFIX="$buildroot" SDL_VIDEODRIVER=dummy \
       SDL_AUDIODRIVER=dummy tests/framecheck.sh "$tool" "build-port-$arch/orbitra-capture" \
       "$qemu" "$repo" "port $arch"

@@ -21,12 +21,11 @@ fail() { echo "FAIL: $*"; exit 1; }
 # shellcheck source=../lib/xdisplay.sh
 source "$(dirname "$0")/../lib/xdisplay.sh"
 chroot_lib=$(realpath "$(dirname "$0")/../../tools/lib/chroot.sh")
+# shellcheck source=../../tools/lib/binfmt.sh
+source "$(dirname "$0")/../../tools/lib/binfmt.sh"
 
-# ARM programs run through qemu, found by the kernel inside the Debian 11 system too (F).
-binfmt=/proc/sys/fs/binfmt_misc
-[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" || fail "no binfmt_misc"
-[ -e "$binfmt/qemu-$qemu" ] || grep -h '^:' "/usr/lib/binfmt.d/qemu-$qemu.conf" >"$binfmt/register" ||
-  fail "cannot register qemu-$qemu"
+# ARM programs run through qemu, found by the kernel inside the Debian 11 system too.
+binfmt_qemu "$qemu" || fail "cannot register qemu-$qemu with binfmt_misc"
 
 unzip -q "$zip" -d "$work/ports" || fail "cannot unpack the zip"
 # The firmware's side: the control folder where the launcher looks for it.
