@@ -71,4 +71,23 @@ if [ "$(id -u)" = 0 ] && grep -q ' 4294967295$' /proc/self/uid_map; then
   bash -c ". '$root/tools/lib/chroot.sh'; chroot_remove '$fake/link/sys/'" && [ ! -e "$sys" ] &&
     ! ps -o stat= -p $! | grep -qv Z || { echo "FAIL: the system or its process is still there"; exit 1; }
 fi
+
+# What the helper registers lasts after it returns: an ARM program then starts by plain exec in
+# a later command. Here in a user namespace with a /proc of its own, whose binfmt_misc starts
+# unmounted and empty, as on a machine without systemd, whatever this machine has registered.
+loader=/usr/aarch64-linux-gnu/lib/ld-linux-aarch64.so.1
+isolated=(unshare --user --map-root-user --mount --pid --fork --mount-proc)
+if [ -x "$loader" ] && [ -f /usr/lib/binfmt.d/qemu-aarch64.conf ] &&
+  "${isolated[@]}" sh -c 'mount -t binfmt_misc none /proc/sys/fs/binfmt_misc' 2>/dev/null; then
+  cat >"$fake/arm.sh" <<EOF
+. "$root/tools/lib/binfmt.sh"
+binfmt_hold "\$@"
+binfmt_qemu arm64 && sh -c 'exec "\$0" --version' "$loader"
+EOF
+  said=$("${isolated[@]}" bash "$fake/arm.sh" 2>&1) && grep -q '^ld.so ' <<<"$said" ||
+    { echo "FAIL: no ARM program starts after registering: $said"; exit 1; }
+  echo "an ARM program starts after registering: ${said%%$'\n'*}"
+else
+  echo "no ARM program and emulator, or no binfmt_misc of a user namespace: registering not tried"
+fi
 echo "steps, source lines and fresh systems as they should be"

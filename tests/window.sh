@@ -15,6 +15,12 @@ fail() { echo "FAIL: $*"; exit 1; }
 source "$(dirname "$0")/lib/xdisplay.sh"
 start_desktop
 
+# A program that cannot start at all (here: made for no machine there is) is reported with its
+# status and the shell's reason, not an empty line.
+cp "$program" "$work/alien" && printf '\x34\x12' | dd of="$work/alien" bs=1 seek=18 conv=notrunc 2>/dev/null
+said=$( (start_intro "$work/alien") 2>&1)
+grep -q 'with status 126; stderr: .*Exec format error' <<<"$said" || fail "a program that cannot start: $said"
+
 library=classic scale=1
 ldd "$program" | grep -q 'sdl12-compat/libSDL' && library=compat scale=4
 cd "$root" || fail "no repository root"

@@ -101,7 +101,8 @@ failure_box() {
   pids+=("$intro")
   for _ in $(seq 100); do
     box=$(xdotool search --name '^Orbitra$' 2>/dev/null | head -1) && [ -n "$box" ] && break
-    kill -0 "$intro" 2>/dev/null || fail "$what: ended without a message box: $(cat "$work/stderr")"
+    kill -0 "$intro" 2>/dev/null ||
+      { wait "$intro"; fail "$what: ended with status $? and no message box; $(intro_said)"; }
     sleep 0.1
   done
   [ -n "$box" ] || fail "$what: no message box"

@@ -9,14 +9,13 @@
 #   ORBITRA_CROSS_BINFMT=no   runs the suite as on a machine where binfmt_misc is unavailable
 set -uo pipefail
 exec 1>&2
-cd "$(dirname "$0")/.." || exit 1
-
+# shellcheck source=lib/binfmt.sh
+. "$(dirname "$0")/lib/binfmt.sh"
 arch=${1:-}
-case "$arch" in
-  arm64) triplet=aarch64-linux-gnu qemu_name=aarch64 ;;
-  armhf) triplet=arm-linux-gnueabihf qemu_name=arm ;;
-  *) echo "usage: tools/cross.sh arm64|armhf"; exit 2 ;;
-esac
+arch_names "$arch" || { echo "usage: tools/cross.sh arm64|armhf"; exit 2; }
+# The tests' ARM programs start through binfmt_misc for as long as the script runs.
+binfmt_hold "$@"
+cd "$(dirname "$0")/.." || exit 1
 build=$PWD/build-$arch
 # The target's development packages of SDL 1.2 and the module player, unpacked, never installed.
 devroot=$build/dev-root
@@ -32,8 +31,6 @@ target_packages=(libc6 libstdc++6 "${lib_packages[@]}" libpng-dev zlib1g-dev lib
 . tools/lib/steps.sh
 # shellcheck source=lib/native.sh
 . tools/lib/native.sh
-# shellcheck source=lib/binfmt.sh
-. tools/lib/binfmt.sh
 
 # --- install: the cross toolchain, qemu and the target's run-time libraries -------------
 install_packages() {
@@ -62,7 +59,7 @@ step install install_packages || { steps_summary; exit; }
 # binfmt_misc lets programs started by the tests (death tests, the program as a child, the
 # script tests) run as ARM programs.
 selection=() isolation=() tests_note="binfmt_misc registered"
-if [ "${ORBITRA_CROSS_BINFMT:-yes}" = no ] || ! binfmt_qemu "$qemu_name"; then
+if [ "${ORBITRA_CROSS_BINFMT:-yes}" = no ] || ! binfmt_qemu "$arch"; then
   # Without binfmt_misc an ARM program runs only when qemu starts it, so the tests labelled as
   # starting one themselves are left out. Where the kernel allows, the rest run with an empty
   # binfmt_misc of their own, so that an unlabelled one fails here even when this machine has

@@ -29,9 +29,12 @@ log=$base_dir/orbitra-fresh-check.log
 work=$(mktemp -d "$base_dir/orbitra-fresh.XXXXXX") || fail "cannot make a folder in $base_dir"
 sys=$work/root
 
-# binfmt_misc's registrations belong to the whole kernel. Those the run adds are handed back
-# to this machine's own interpreters afterwards (other builds here may be using them), or
-# removed when this machine has none.
+# The system has what a new CI machine has and no more: /proc, /sys and /dev, no binfmt_misc
+# mounted, no caches. binfmt_misc's registrations belong to the whole kernel, though: where
+# this machine keeps it mounted, those the run adds are handed back to this machine's own
+# interpreters afterwards (other builds here may be using them), or removed when it has none.
+findmnt -t binfmt_misc >/dev/null &&
+  say "binfmt_misc is mounted here: what it holds reaches the system, as on no new CI machine"
 binfmt_before=$(binfmt_names)
 cleanup() {
   [ -n "${run_pid:-}" ] && kill "$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
@@ -75,8 +78,8 @@ say "running $run in the fresh system (its output also in $log)"
 run_in_system() {
   # In the background, so that a signal to this script ends it at once.
   # shellcheck disable=SC2016 # expanded by the inner shell
-  chroot_run "$sys" env "${machine_ca[@]}" sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
-    cd /root/orbitra && eval "exec $0"' "$run" > >(tee "$log") 2>&1 &
+  chroot_run "$sys" env "${machine_ca[@]}" sh -c 'cd /root/orbitra && eval "exec $0"' "$run" \
+    > >(tee "$log") 2>&1 &
   run_pid=$!
   wait "$run_pid"
 }

@@ -13,6 +13,8 @@ if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick clang-format openbox
     libfreetype-dev dpkg-dev ffmpeg desktop-file-utils appstream man-db groff-base file
     fonts-misaki fonttools lintian)
+  # An ARM program and its emulator, for the scripts' library test of binfmt_misc registrations.
+  packages+=(qemu-user-static libc6-arm64-cross)
 fi
 
 # shellcheck source=lib/packages.sh

@@ -10,6 +10,10 @@
 # Usage (as root): tools/package-check.sh ARCH PACKAGE.deb
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=lib/binfmt.sh
+. "$root/tools/lib/binfmt.sh"
+# A foreign system runs through binfmt_misc for as long as the check runs.
+binfmt_hold "$@"
 arch=${1:-} deb=$(realpath -e "${2:-}" 2>/dev/null)
 say() { echo "package-check: $*" >&2; }
 fail() { say "FAIL: $*"; exit 1; }
@@ -20,6 +24,8 @@ fail() { say "FAIL: $*"; exit 1; }
 . "$root/tools/lib/chroot.sh"
 native=$([ "$arch" = "$(dpkg --print-architecture)" ] && echo yes)
 [ -z "$native" ] || need_packages xvfb xdotool x11-utils imagemagick || fail "cannot install the X tools"
+[ -n "$native" ] || { need_packages qemu-user-static "libc6-$arch-cross" && binfmt_qemu "$arch"; } ||
+  fail "$arch programs do not start through qemu and binfmt_misc"
 
 work=$(mktemp -d /var/tmp/orbitra-package-check.XXXXXX)
 sys=$work/root
@@ -36,7 +42,7 @@ phase() { say "$1 ($((SECONDS - phase_start)) s)"; phase_start=$SECONDS; }
 chroot_make "$sys" bookworm "$arch" || fail "cannot make a Debian 12 $arch system"
 cp "$deb" "$sys/tmp/"
 in_chroot() { chroot_run "$sys" "$@"; }
-in_chroot true || fail "the $arch system does not run: is qemu registered with binfmt_misc?"
+in_chroot true || fail "the $arch system does not run"
 phase "fresh $arch system"
 
 # --- Install as a user would ------------------------------------------------------------------

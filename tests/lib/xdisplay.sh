@@ -1,5 +1,6 @@
 # Shared by the checks that open the intro's real window. Sourced, not run; each caller
 # defines fail() and a work folder $work.
+intro_logs=()
 
 # The window's caption, exact.
 intro_caption=".:Orbitra by Kalvaren:. 7.7.2007"
@@ -53,15 +54,29 @@ frame_shown() {
   "$compare" "$work/$2" "$frame" "${@:3}"
 }
 
+# intro_said: the last lines the intro wrote, of $work/stderr and of each file a caller lists
+# in intro_logs (a launcher's log), on one line each.
+intro_said() {
+  local file
+  for file in "$work/stderr" "${intro_logs[@]}"; do
+    [ -s "$file" ] && echo "$(basename "$file"): $(tail -n 5 "$file" | paste -sd '|')"
+  done
+}
+
 # wait_for_intro_window PID: sets window to the intro's window once it shows; fails when the
-# program ends first (its standard error in $work/stderr) or no window comes within 10 s.
+# program ends first (with its status and last words) or no window comes within 10 s.
 wait_for_intro_window() {
   window=""
-  local _
+  local _ status said
   for _ in $(seq 100); do
     window=$(xdotool search --name "^${intro_caption//./\\.}\$" 2>/dev/null | head -1) || true
     [ -n "$window" ] && return 0
-    kill -0 "$1" 2>/dev/null || fail "the intro ended early: $(cat "$work/stderr")"
+    if ! kill -0 "$1" 2>/dev/null; then
+      wait "$1"
+      status=$?
+      said=$(intro_said)
+      fail "the intro ended early with status $status; ${said:-it wrote nothing}"
+    fi
     sleep 0.1
   done
   fail "no window with the caption appeared"
@@ -75,5 +90,5 @@ escape_ends_intro() {
   for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$1" 2>/dev/null && fail "Escape did not end the intro"
   wait "$1" || status=$?
-  [ "$status" = 0 ] || fail "exit status $status: $(cat "$work/stderr")"
+  [ "$status" = 0 ] || fail "exit status $status: $(intro_said)"
 }

@@ -9,9 +9,13 @@
 # Arguments: arm64|armhf, the zip, the port's build folder, the native capture tool, the
 # comparer of screenshots, the Debian 11 system. As root.
 set -uo pipefail
+# shellcheck source=../../tools/lib/binfmt.sh
+source "$(dirname "$0")/../../tools/lib/binfmt.sh"
+binfmt_hold "$@"
 arch=$1 zip=$2 build=$3 tool=$4 compare=$5 system=$6
-name=aarch64 qemu=aarch64
-[ "$arch" = armhf ] && name=armhf qemu=arm
+arch_names "$arch" || exit 2
+name=aarch64
+[ "$arch" = armhf ] && name=armhf
 work=$(mktemp -d /tmp/orbitra-port-launcher.XXXXXX)
 pids=() launches=()
 # Each launch is a session of its own, ended whole: the launcher, gptokeyb and the program.
@@ -20,12 +24,11 @@ trap 'exec 2>/dev/null; for p in "${launches[@]}"; do kill -KILL -- "-$p"; done;
 fail() { echo "FAIL: $*"; exit 1; }
 # shellcheck source=../lib/xdisplay.sh
 source "$(dirname "$0")/../lib/xdisplay.sh"
+intro_logs=("$work/ports/orbitra/log.txt")
 chroot_lib=$(realpath "$(dirname "$0")/../../tools/lib/chroot.sh")
-# shellcheck source=../../tools/lib/binfmt.sh
-source "$(dirname "$0")/../../tools/lib/binfmt.sh"
 
 # ARM programs run through qemu, found by the kernel inside the Debian 11 system too.
-binfmt_qemu "$qemu" || fail "cannot register qemu-$qemu with binfmt_misc"
+binfmt_qemu "$arch" "$system/lib/$triplet/$loader" || fail "cannot start $arch programs through binfmt_misc"
 
 unzip -q "$zip" -d "$work/ports" || fail "cannot unpack the zip"
 # The firmware's side: the control folder where the launcher looks for it.
