@@ -1,23 +1,19 @@
 #!/usr/bin/env bash
-# Builds the libraries of the browser or the Windows build from Debian's source packages into a
-# prefix:
-#   deps/build-libs.sh web|windows|port-arm64|port-armhf <prefix>
-# web expects emcc on the PATH (tools/web.sh sets it up); windows the MinGW-w64 cross compiler
-# (tools/windows.sh); port-* the port's build system (tools/portmaster.sh). The prefix appears only when complete: the libraries are built into a
-# folder of this run's own beside it and renamed into place, so two builds at once never wipe
-# each other's half-built tree.
+# Builds the pinned libraries of a platform from Debian's source packages into a prefix:
+#   deps/build-libs.sh NAME PREFIX CONFIGURE...
+# NAME is the platform's folder in platforms/ (its config/ holds its SDL configuration), with
+# -ARCH for one of its architectures; CONFIGURE the command that configures a CMake project for
+# it (emcmake cmake; cmake -DCMAKE_TOOLCHAIN_FILE=...), as the platform's platform.sh gives it
+# through build_libraries (platforms/lib/libraries.sh). The prefix appears only when complete:
+# the libraries are built into a folder of this run's own beside it and renamed into place, so
+# two builds at once never wipe each other's half-built tree.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../tools/lib/sources.sh
-. "$here/../tools/lib/sources.sh"
-platform=$1 prefix=$2
-case "$platform" in
-  web) configure=(emcmake cmake) ;;
-  windows) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/x86_64-w64-mingw32.cmake") ;;
-  port-arm64) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/port-aarch64.cmake") ;;
-  port-armhf) configure=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchains/port-armhf.cmake") ;;
-  *) echo "usage: $0 web|windows|port-arm64|port-armhf <prefix>" >&2; exit 2 ;;
-esac
+# shellcheck source=../platforms/lib/sources.sh
+. "$here/../platforms/lib/sources.sh"
+[ $# -ge 3 ] || { echo "usage: $0 NAME PREFIX CONFIGURE..." >&2; exit 2; }
+platform=$1 prefix=$2 configure=("${@:3}")
+config=$(cd "$here/../platforms/${platform%%-*}/config" && pwd)
 say() { echo "$platform: $*" >&2; }
 jobs=${DEPS_JOBS:-$(nproc)}
 work=$(mktemp -d "/tmp/orbitra-$platform-deps.XXXXXX")
@@ -38,14 +34,14 @@ apply_patches() {  # folder of patches, source package
       { say "$(basename "$patch") does not apply"; exit 1; }
   done
 }
-apply_patches "$here/config/${platform%-*}" libsdl1.2
+apply_patches "$config" libsdl1.2
 apply_patches "$here/config/mikmod" libmikmod
 
 say "building zlib, libpng, libmikmod, SDL and SDL_mixer"
 "${configure[@]}" -S "$here" -B "$work/deps-build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$staging" -DZLIB_DIR="$(dir zlib)" -DPNG_DIR="$(dir libpng1.6)" \
   -DMIKMOD_DIR="$(dir libmikmod)" -DSDL_DIR="$(dir libsdl1.2)" \
-  -DMIXER_DIR="$(dir sdl-mixer1.2)" >"$work/deps.log" 2>&1 || { cat "$work/deps.log" >&2; exit 1; }
+  -DMIXER_DIR="$(dir sdl-mixer1.2)" -DORBITRA_SDL_CONFIG="$config" >"$work/deps.log" 2>&1 || { cat "$work/deps.log" >&2; exit 1; }
 cmake --build "$work/deps-build" -j"$jobs" >>"$work/deps.log" 2>&1 ||
   { grep -B2 -A8 -m3 "error" "$work/deps.log" >&2; exit 1; }
 cmake --install "$work/deps-build" >/dev/null
@@ -63,7 +59,7 @@ cmake --build "$work/freetype-build" -j"$jobs" >>"$work/freetype.log" 2>&1 ||
   { tail -30 "$work/freetype.log" >&2; exit 1; }
 cmake --install "$work/freetype-build" >/dev/null
 
-# Licences travel with the libraries, for the site's notice and the Windows zip.
+# Licences travel with the libraries, for the downloads' notices.
 mkdir -p "$staging/licences"
 for p in zlib libpng1.6 libmikmod freetype libsdl1.2 sdl-mixer1.2; do
   cp "$(dir "$p")/debian/copyright" "$staging/licences/$p.copyright"

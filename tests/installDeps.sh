@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The scripts' shared library (tools/lib/). The dependency installer counts only the native
+# The scripts' shared library (platforms/lib/). The dependency installer counts only the native
 # architecture's packages: a foreign copy of a -dev package (installed for a cross build) must
 # not satisfy it; an "all" package does. Then steps, source lines and fresh systems.
 # Arguments: the program (unused), the repository root.
@@ -31,7 +31,7 @@ echo "only the foreign-only package is missing: $missing"
 
 # Steps are chosen by exact name; the summary lists each and the first failure's last line, and
 # its status is 1, as when a name asked for is no step's.
-summary=$(ORBITRA_STEPS="good,bad-one nosuch" bash -c ". '$root/tools/lib/steps.sh'; step good true
+summary=$(ORBITRA_STEPS="good,bad-one nosuch" bash -c ". '$root/platforms/lib/steps.sh'; step good true
   step bad-one sh -c 'echo why; exit 3'; step bad false; steps_summary" 2>&1)
 status=$?
 [ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
@@ -44,7 +44,7 @@ mkdir -p "$fake/etc/sources.list.d"
 printf 'Dir::Etc "%s/etc";\n' "$fake" >"$fake/apt.conf" && mkdir "$fake/etc/apt.conf.d"
 printf 'deb%s http://deb.debian.org/debian%s main\n' "" " bookworm" "" "-security bookworm-security" \
   -src "-security bookworm-security" >"$fake/etc/sources.list"
-lines=$(APT_CONFIG=$fake/apt.conf bash -c ". '$root/tools/lib/sources.sh'; private_source_lines")
+lines=$(APT_CONFIG=$fake/apt.conf bash -c ". '$root/platforms/lib/sources.sh'; private_source_lines")
 grep -qx 'deb-src http://deb.debian.org/debian bookworm main' <<<"$lines" ||
   { echo "FAIL: no source line for the main archive: $lines"; exit 1; }
 
@@ -56,9 +56,9 @@ if [ "$(id -u)" = 0 ] && grep -q ' 4294967295$' /proc/self/uid_map; then
   for file in /usr/bin/{env,sleep,unshare,true} $(ldd /usr/bin/{sleep,unshare} | grep -o '/[^ :]*'); do
     cp --parents -L "$file" "$sys"
   done
-  bash -c ". '$root/tools/lib/chroot.sh'; chroot_run '$sys' unshare -m true" || { echo "FAIL: no unshare inside"; exit 1; }
+  bash -c ". '$root/platforms/lib/chroot.sh'; chroot_run '$sys' unshare -m true" || { echo "FAIL: no unshare inside"; exit 1; }
   inside() { for pid in /proc/[0-9]*; do [ "$(readlink "$pid/root")" = "$sys" ] && echo "${pid#/proc/}"; done; }
-  bash -c ". '$root/tools/lib/chroot.sh'; chroot_run '$sys' sleep 300" &
+  bash -c ". '$root/platforms/lib/chroot.sh'; chroot_run '$sys' sleep 300" &
   caller=$!
   for _ in $(seq 50); do [ -n "$(inside)" ] && break; sleep 0.1; done
   kill -9 "$caller" && wait "$caller" 2>/dev/null
@@ -68,7 +68,7 @@ if [ "$(id -u)" = 0 ] && grep -q ' 4294967295$' /proc/self/uid_map; then
   # Removed with what runs there, however the folder is spelt.
   chroot "$sys" sleep 300 2>/dev/null &
   ln -s "$fake" "$fake/link"
-  bash -c ". '$root/tools/lib/chroot.sh'; chroot_remove '$fake/link/sys/'" && [ ! -e "$sys" ] &&
+  bash -c ". '$root/platforms/lib/chroot.sh'; chroot_remove '$fake/link/sys/'" && [ ! -e "$sys" ] &&
     ! ps -o stat= -p $! | grep -qv Z || { echo "FAIL: the system or its process is still there"; exit 1; }
 fi
 
@@ -80,7 +80,7 @@ isolated=(unshare --user --map-root-user --mount --pid --fork --mount-proc)
 if [ -x "$loader" ] && [ -f /usr/lib/binfmt.d/qemu-aarch64.conf ] &&
   "${isolated[@]}" sh -c 'mount -t binfmt_misc none /proc/sys/fs/binfmt_misc' 2>/dev/null; then
   cat >"$fake/arm.sh" <<EOF
-. "$root/tools/lib/binfmt.sh"
+. "$root/platforms/lib/binfmt.sh"
 binfmt_hold "\$@"
 binfmt_qemu arm64 && sh -c 'exec "\$0" --version' "$loader"
 EOF

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The tree's own rules. The layers depend one way: base <- gfx <- scene <- app. A file may
-# include its own layer's headers and those of the layers below it, never one above. Every
-# path of the repository the documents name exists (in the tree, or written by the build).
+# include its own layer's headers and those of the layers below it, never one above. A
+# platform's folder (platforms/<name>/) includes, sources and reads CMake files only from the
+# layers, itself and the shared library (platforms/lib/). Every path of the repository the
+# documents, the platforms' pages among them, name exists (in the tree, or written by the build).
 # Arguments: the program (in its build tree), the repository root.
 set -u
 root=$2
@@ -17,10 +19,21 @@ for ((level = 0; level < ${#layers[@]}; ++level)); do
     done < <(grep -Hn "#include \"$higher/" "$layer"/*.h "$layer"/*.cpp 2>/dev/null)
   done
 done
+tops=$(find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .git -printf '%P\n' | paste -sd'|')
+for dir in platforms/*/; do
+  own=$(basename "$dir")
+  [ "$own" != lib ] || continue
+  while IFS= read -r hit; do
+    echo "FAIL: the platform $own reaches past the layers and platforms/lib: $hit"
+    failures=$((failures + 1))
+  done < <(cd "$dir" && grep -rnE --include='*.[ch]' --include='*.cpp' --include='*.sh' \
+    --include='*.cmake' '^\s*(#include "|(\.|source) |include\()' . |
+    grep -E "platforms/|\.\./|#include \"($tops)/" |
+    grep -vE "platforms/($own|lib)/|\.\./lib/|#include \"($(IFS='|'; echo "${layers[*]}"))/")
+done
 build=$(dirname "$1")
 until [ -f "$build/CMakeCache.txt" ] || [ "$build" = / ]; do build=$(dirname "$build"); done
-tops=$(find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .git -printf '%P\n' | paste -sd'|')
-for doc in README.md HACKING.md docs/*.md; do
+for doc in README.md HACKING.md docs/*.md platforms/README.md platforms/*/README.md; do
   # Code spans and link targets, word by word; links relative to their document.
   while read -r path; do
     [ -e "$path" ] || [ -e "$(dirname "$doc")/$path" ] || [ -e "$build/generated/$path" ] ||
@@ -31,4 +44,5 @@ for doc in README.md HACKING.md docs/*.md; do
   } | sed -E 's/^\(//; s/[.,:;)]+$|#.*$//' | grep -vE '^[a-z]+:|[<>*{}$…]' | sort -u)
 done
 [ "$failures" -eq 0 ] || exit 1
-echo "layers ${layers[*]} include only downwards; the documents name only paths that exist"
+echo "layers ${layers[*]} include only downwards, the platforms only the layers and" \
+  "platforms/lib; the documents name only paths that exist"

@@ -8,7 +8,7 @@
 
 #include "app/platform.h"
 #include "gfx/surface.h"
-#include "port/sdl/bridge.h"
+#include "platforms/portmaster/sdl/bridge.h"
 #include "support/libraryFaults.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"

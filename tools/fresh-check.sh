@@ -13,10 +13,10 @@
 set -uo pipefail
 exec 1>&2
 root=$(cd "$(dirname "$0")/.." && pwd)
-# shellcheck source=lib/chroot.sh
-. "$root/tools/lib/chroot.sh"
-# shellcheck source=lib/binfmt.sh
-. "$root/tools/lib/binfmt.sh"
+# shellcheck source=../platforms/lib/chroot.sh
+. "$root/platforms/lib/chroot.sh"
+# shellcheck source=../platforms/lib/binfmt.sh
+. "$root/platforms/lib/binfmt.sh"
 
 say() { echo "fresh-check: $*"; }
 fail() { say "FAIL: $*"; exit 1; }
@@ -49,8 +49,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-# shellcheck source=lib/steps.sh
-. "$root/tools/lib/steps.sh"
+# shellcheck source=../platforms/lib/steps.sh
+. "$root/platforms/lib/steps.sh"
 
 # --- A fresh Debian 12, with git to clone with, and the clone ---------------------------------
 # This machine's certificate authorities, for HTTPS through its network (npm fetches the

@@ -17,6 +17,6 @@ if [ "${1:-run}" = test ]; then
   packages+=(qemu-user-static libc6-arm64-cross)
 fi
 
-# shellcheck source=lib/packages.sh
-. "$(dirname "$0")/lib/packages.sh"
+# shellcheck source=../platforms/lib/packages.sh
+. "$(dirname "$0")/../platforms/lib/packages.sh"
 need_packages "${packages[@]}"

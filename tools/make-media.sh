@@ -2,11 +2,11 @@
 # Remakes the README's pictures from the capture tool: docs/contact-sheet.png (one frame from
 # each phase of the intro's first run) and docs/orbitra.webp (three seconds at twice the size,
 # looping). The frames come from one run from tick 300, so each has its real history.
-# The capture tool is the plain preset's (tools/lib/native.sh).
+# The capture tool is the plain preset's (platforms/lib/native.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=/dev/null
-for lib in packages native; do . "tools/lib/$lib.sh"; done
+for lib in packages native; do . "platforms/lib/$lib.sh"; done
 need_packages ffmpeg imagemagick fonts-dejavu-core
 capture=$(native_tool)
 work=$(mktemp -d)

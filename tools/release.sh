@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Makes every download of one version in release/<version>/ (README.md's "Releases" lists
-# them), as root on Debian 12 from a clean checkout. Each piece comes from the script that builds
-# it, with that script's own checks; then the release itself is checked: the packages installed
-# in fresh Debian systems of their architecture, the zip in a fresh Wine prefix and the page from
-# file:// in the browsers, each proving its frames with --verify. Prints a table of the files and
+# them), as root on Debian 12 from a clean checkout. Each platform of platforms/list.txt makes
+# its downloads with its platform.sh's own checks; then the release itself is checked, platform
+# by platform: the packages installed in fresh Debian systems of their architecture, the zip in a
+# fresh Wine prefix and the page from file:// in the browsers, each proving its frames with
+# --verify. Prints a table of the files and
 # their sizes; ends with status 1 when any step failed or was left out.
 # The same commit gives the same bytes: its time is SOURCE_DATE_EPOCH, build paths are mapped
 # out, archives are sorted with fixed times and owners. `--twice` proves it: two runs in two
 # fresh clones at different paths, compared file by file (diffoscope explains a difference).
-#   ORBITRA_STEPS="deb-amd64 video ..."   only these steps (exact names as in the table)
+#   ORBITRA_STEPS="native video ..."   only these steps (exact names as in the table)
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 root=$PWD
 say() { echo "release: $*" >&2; }
-# shellcheck source=lib/packages.sh
-. tools/lib/packages.sh
+# shellcheck source=../platforms/lib/packages.sh
+. platforms/lib/packages.sh
 
 # --- Twice: two releases of HEAD in two clones, compared --------------------------------------
 if [ "${1:-}" = --twice ]; then
@@ -64,8 +65,8 @@ export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
 umask 022
 # Read by CMake when each build is first configured: no path of this checkout in any output.
 export CFLAGS="-ffile-prefix-map=$root=." CXXFLAGS="-ffile-prefix-map=$root=."
-# shellcheck source=lib/steps.sh
-. tools/lib/steps.sh
+# shellcheck source=../platforms/lib/steps.sh
+. platforms/lib/steps.sh
 steps_logs=$root/build-release/logs
 
 # The plain project as the Debian package is built: Debian's flags, no tests.
@@ -81,36 +82,8 @@ fi
 mkdir -p "$out"
 say "orbitra $version, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH" +%F))"
 
-# shellcheck source=lib/archive.sh
-. tools/lib/archive.sh
-
 # --- The files ----------------------------------------------------------------------------------
-# made FILE COMMAND...: the command makes FILE, copied into the release.
-made() { "${@:2}" && cp "$1" "$out/"; }
-amd64_deb() {
-  rm -rf build-release/package
-  (cd build-release && cpack -G DEB -B "$root/build-release/package")
-}
-step deb-amd64 made "build-release/package/orbitra_${version}_amd64.deb" amd64_deb
-# The ARM packages, with the suite and the frame check under emulation and the install in a
-# Debian system of the architecture.
-for arch in arm64 armhf; do
-  step "deb-$arch" made "build-$arch/orbitra_${version}_$arch.deb" \
-    env ORBITRA_CROSS_CHROOT=yes tools/cross.sh "$arch"
-done
-step windows made "build-windows/orbitra-$version-windows-x64.zip" tools/windows.sh zip
-# The PortMaster port for ARM Linux handhelds, built against Debian 11's C library.
-step portmaster made "build-portmaster/orbitra-$version-portmaster.zip" tools/portmaster.sh zip
-
-web() {
-  tools/web.sh build || return 1
-  local stage=build-web/release
-  # The site as served, the single page included: the site's own pages point to it.
-  rm -rf "$stage" && mkdir -p "$stage" && cp -a build-web/site "$stage/orbitra-$version-web" &&
-    reproducible_zip "$out/orbitra-$version-web.zip" "$stage/orbitra-$version-web" &&
-    cp build-web/site/orbitra.html "$out/orbitra-$version.html"
-}
-step web web
+platform_steps "" release "$out"
 
 # One whole run: from the first frame past the end of the first ball cycle and its reset (95 s).
 step video build-release/orbitra-capture --quiet --seconds 100 --fit 1920x1080 --web \
@@ -123,27 +96,7 @@ step source tar_gz "$out/orbitra-$version.tar.gz"
 step notes sh -c 'tools/release-notes.sh "$0" >"$1"' "$version" "$out/NOTES.md"
 
 # --- The release, checked -----------------------------------------------------------------------
-# The amd64 package from this build in a fresh Debian system; the ARM ones were installed by
-# tools/cross.sh above.
-step check-deb-amd64 tools/package-check.sh amd64 "$out/orbitra_${version}_amd64.deb"
-# Debian's own checker on the three packages: no error and no warning.
-step lintian lintian --fail-on error,warning "$out"/orbitra_"$version"_{amd64,arm64,armhf}.deb
-step check-windows tools/windows.sh test
-# The zip as a person unpacks it, in a Wine prefix made for it: its own --verify.
-windows_verify() {
-  local tmp status
-  tmp=$(mktemp -d) || return 1
-  unzip -q "$out/orbitra-$version-windows-x64.zip" -d "$tmp" || return 1
-  (cd "$tmp/orbitra-$version-windows-x64" && HOME=$tmp WINEPREFIX=$tmp/wine WINEARCH=win64 \
-    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine orbitra-capture.exe --verify)
-  status=$?
-  WINEPREFIX=$tmp/wine wineserver -k 2>/dev/null
-  rm -rf "$tmp"
-  return $status
-}
-step check-windows-verify windows_verify
-step check-web tools/web.sh test
-step check-portmaster tools/portmaster.sh test
+platform_steps check- release-check "$out"
 frame_md5s() { ffmpeg -v error "$@" -pix_fmt rgb24 -f framemd5 - | awk -F, '!/^#/ { print $NF }'; }
 video_check() {
   local streams tmp=build-release/video-check
