@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The scripts' shared library (platforms/lib/). The dependency installer counts only the native
 # architecture's packages: a foreign copy of a -dev package (installed for a cross build) must
-# not satisfy it; an "all" package does. Then steps, source lines and fresh systems.
+# not satisfy it; an "all" package does. Then steps, the platforms' steps, source lines and
+# fresh systems.
 # Arguments: the program (unused), the repository root.
 set -u
 root=$2
@@ -37,6 +38,19 @@ status=$?
 [ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
   grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" ||
   { echo "FAIL: status $status: $summary"; exit 1; }
+# One step for each platform of the list, with its target, though a step reads standard input.
+said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
+  platform_steps check- release-check OUT" </dev/null)
+[ "$(wc -l <<<"$said")" = "$(grep -cvE '^(#|$)' "$root/platforms/list.txt")" ] &&
+  grep -qx 'check-armhf platforms/arm/platform.sh release-check OUT armhf' <<<"$said" &&
+  grep -qx 'check-native platforms/linux/platform.sh release-check OUT' <<<"$said" ||
+  { echo "FAIL: the platforms' steps were: $said"; exit 1; }
+
+# Each row of the ARM architectures' table names what Debian and qemu name.
+for arch in $(awk '!/^#/ { print $1 }' "$root/platforms/lib/arches.txt"); do
+  bash -c ". '$root/platforms/lib/binfmt.sh'; arch_names $arch && [ -f /usr/lib/binfmt.d/qemu-\$qemu_name.conf ] &&
+    [ \$triplet = \$(dpkg-architecture -a$arch -qDEB_HOST_MULTIARCH 2>/dev/null) ]" || { echo "FAIL: $arch's names"; exit 1; }
+done
 
 # Source lines for every archive the machine installs from, even when its own source lines
 # name the security suite only.
