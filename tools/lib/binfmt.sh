@@ -54,8 +54,11 @@ binfmt_qemu() {
   arch_names "$1" || return 1
   proof=${2:-/usr/$triplet/lib/$loader}
   if ! grep -qsx enabled "/proc/sys/fs/binfmt_misc/qemu-$qemu_name"; then
-    [ "$(id -u)" -eq 0 ] || return 1
-    binfmt_in 'grep -qsx enabled "qemu-$2"' "$qemu_name" || binfmt_reset "$qemu_name" || return 1
+    [ "$(id -u)" -eq 0 ] || { echo "qemu-$qemu_name is not registered, and registering takes root" >&2; return 1; }
+    binfmt_in 'grep -qsx enabled "qemu-$2"' "$qemu_name" || binfmt_reset "$qemu_name" || {
+      echo "cannot register qemu-$qemu_name: no binfmt_misc here, or no Debian rule for it" >&2
+      return 1
+    }
   fi
   # Registered is not yet running: the registration must outlast the call that made it.
   "$proof" --version >/dev/null 2>&1 || {
