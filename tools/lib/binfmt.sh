@@ -12,7 +12,7 @@
 #                          an enabled registration is kept, else (as root) Debian's rule is
 #                          registered, whose F flag finds the interpreter inside a chroot too.
 #                          The proof is LOADER, ARCH's glibc loader (default: the one of
-#                          Debian's libc6-ARCH-cross), run with --version after registering
+#                          Debian's libc6-ARCH-cross), started after registering
 #   binfmt_reset NAME...   (as root) each qemu-NAME registered anew by Debian's rule, so that it
 #                          runs this machine's interpreter, or removed where it has none
 #   binfmt_names           prints the NAME of each qemu-NAME registered
@@ -61,8 +61,9 @@ binfmt_qemu() {
     }
   fi
   # Registered is not yet running: the registration must outlast the call that made it.
-  "$proof" --version >/dev/null 2>&1 || {
-    echo "qemu-$qemu_name is registered, but $proof does not start: $("$proof" --version 2>&1 | tail -n1)" >&2
+  # Every glibc's loader lists its own dependencies (none) with status 0.
+  "$proof" --list "$proof" >/dev/null 2>&1 || {
+    echo "qemu-$qemu_name is registered, but $proof does not start: $("$proof" --list "$proof" 2>&1 | tail -n1)" >&2
     return 1
   }
 }
