@@ -33,7 +33,7 @@ sys=$work/root
 # mounted, no caches. binfmt_misc's registrations belong to the whole kernel, though: where
 # this machine keeps it mounted, those the run adds are handed back to this machine's own
 # interpreters afterwards (other builds here may be using them), or removed when it has none.
-findmnt -t binfmt_misc >/dev/null &&
+[ -n "$(findmnt -rn -t binfmt_misc)" ] &&
   say "binfmt_misc is mounted here: what it holds reaches the system, as on no new CI machine"
 binfmt_before=$(binfmt_names)
 cleanup() {

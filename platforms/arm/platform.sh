@@ -61,14 +61,14 @@ step install install_packages || { steps_summary; exit; }
 
 # binfmt_misc lets programs started by the tests (death tests, the program as a child, the
 # script tests) run as ARM programs.
-selection=() isolation=() tests_note="binfmt_misc registered"
-if [ "${ORBITRA_CROSS_BINFMT:-yes}" = no ] || ! binfmt_qemu "$arch"; then
+selection=() isolation=() tests_note="binfmt_misc registered" why="ORBITRA_CROSS_BINFMT=no"
+if [ "${ORBITRA_CROSS_BINFMT:-yes}" = no ] || ! why=$(binfmt_qemu "$arch" 2>&1); then
   # Without binfmt_misc an ARM program runs only when qemu starts it, so the tests labelled as
   # starting one themselves are left out. Where the kernel allows, the rest run with an empty
   # binfmt_misc of their own, so that an unlabelled one fails here even when this machine has
   # qemu registered.
   selection=(-LE needs-exec)
-  tests_note="binfmt_misc unavailable: tests labelled needs-exec left out"
+  tests_note="binfmt_misc unavailable (${why:-no reason given}): tests labelled needs-exec left out"
   # shellcheck disable=SC2016 # expanded by the inner shell
   isolate='mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc && exec "$@"'
   if unshare --user --map-root-user --mount sh -c "$isolate" sh true 2>/dev/null; then

@@ -12,7 +12,7 @@
 #                          an enabled registration is kept, else (as root) Debian's rule is
 #                          registered, whose F flag finds the interpreter inside a chroot too.
 #                          The proof is LOADER, ARCH's glibc loader (default: the one of
-#                          Debian's libc6-ARCH-cross), run with --version after registering
+#                          Debian's libc6-ARCH-cross), started after registering
 #   binfmt_reset NAME...   (as root) each qemu-NAME registered anew by Debian's rule, so that it
 #                          runs this machine's interpreter, or removed where it has none
 #   binfmt_names           prints the NAME of each qemu-NAME registered
@@ -26,7 +26,8 @@ arch_names() {
 }
 
 binfmt_hold() {
-  mountpoint -q /proc/sys/fs/binfmt_misc && return 0
+  # Mounted where its register file shows: a mount hidden under a later /proc is none.
+  [ -e /proc/sys/fs/binfmt_misc/register ] && return 0
   [ "$(id -u)" -eq 0 ] || return 0
   # The mount that fails (no binfmt_misc in this kernel) leaves the script to run without.
   # shellcheck disable=SC2016 # expanded by the inner shell
@@ -51,12 +52,16 @@ binfmt_qemu() {
   arch_names "$1" || return 1
   proof=${2:-/usr/$triplet/lib/$loader}
   if ! grep -qsx enabled "/proc/sys/fs/binfmt_misc/qemu-$qemu_name"; then
-    [ "$(id -u)" -eq 0 ] || return 1
-    binfmt_in 'grep -qsx enabled "qemu-$2"' "$qemu_name" || binfmt_reset "$qemu_name" || return 1
+    [ "$(id -u)" -eq 0 ] || { echo "qemu-$qemu_name is not registered, and registering takes root" >&2; return 1; }
+    binfmt_in 'grep -qsx enabled "qemu-$2"' "$qemu_name" || binfmt_reset "$qemu_name" || {
+      echo "cannot register qemu-$qemu_name: no binfmt_misc here, or no Debian rule for it" >&2
+      return 1
+    }
   fi
   # Registered is not yet running: the registration must outlast the call that made it.
-  "$proof" --version >/dev/null 2>&1 || {
-    echo "qemu-$qemu_name is registered, but $proof does not start: $("$proof" --version 2>&1 | tail -n1)" >&2
+  # Every glibc's loader lists its own dependencies (none) with status 0.
+  "$proof" --list "$proof" >/dev/null 2>&1 || {
+    echo "qemu-$qemu_name is registered, but $proof does not start: $("$proof" --list "$proof" 2>&1 | tail -n1)" >&2
     return 1
   }
 }
