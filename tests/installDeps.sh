@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The scripts' shared library (platforms/lib/). The dependency installer counts only the native
 # architecture's packages: a foreign copy of a -dev package (installed for a cross build) must
-# not satisfy it; an "all" package does. Then steps, the platforms' steps, source lines and
-# fresh systems.
+# not satisfy it; an "all" package does. Then steps, platform steps, source lines, fresh systems.
 # Arguments: the program (unused), the repository root.
 set -u
 root=$2
@@ -46,8 +45,7 @@ said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/d
   grep -qx 'check-native platforms/linux/platform.sh release-check OUT' <<<"$said" ||
   { echo "FAIL: the platforms' steps were: $said"; exit 1; }
 
-# Each row of the ARM architectures' table names what Debian and qemu name.
-for arch in $(awk '!/^#/ { print $1 }' "$root/platforms/lib/arches.txt"); do
+for arch in $(awk '!/^#/ { print $1 }' "$root/platforms/lib/arches.txt"); do  # names as Debian's, qemu's
   bash -c ". '$root/platforms/lib/binfmt.sh'; arch_names $arch && [ -f /usr/lib/binfmt.d/qemu-\$qemu_name.conf ] &&
     [ \$triplet = \$(dpkg-architecture -a$arch -qDEB_HOST_MULTIARCH 2>/dev/null) ]" || { echo "FAIL: $arch's names"; exit 1; }
 done

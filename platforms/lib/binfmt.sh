@@ -21,8 +21,7 @@
 
 arch_names() {
   read -r _ triplet qemu_name loader device < <(awk -v arch="$1" '!/^#/ && $1 == arch' \
-    "$(dirname "${BASH_SOURCE[0]}")/arches.txt") &&
-    [ -n "$device" ]
+    "$(dirname "${BASH_SOURCE[0]}")/arches.txt")
 }
 
 binfmt_hold() {

@@ -90,11 +90,9 @@ steps_summary() {
   [ "$steps_failed" -eq 0 ]
 }
 
-platform_steps() {
-  local prefix=$1 name folder target
-  shift
-  # The list on a descriptor of its own: a step's command may read standard input.
+platform_steps() {  # the list on a descriptor of its own: a step may read standard input
+  local name folder target
   while read -r -u 3 name folder target; do
-    step "$prefix$name" "platforms/$folder/platform.sh" "$@" ${target:+"$target"}
+    step "$1$name" "platforms/$folder/platform.sh" "${@:2}" ${target:+"$target"}
   done 3< <(awk '!/^#/ && NF' "$(dirname "${BASH_SOURCE[0]}")/../list.txt")
 }

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The Linux desktop. Usage: platforms/linux/platform.sh VERB
-#   test               the whole native suite: tools/run-tests.sh, the README's test command
-#   release OUT        the release build's Debian package into the release folder OUT
-#   release-check OUT  that package installed in a fresh Debian system (package-check.sh),
-#                      then Debian's checker on it: no error and no warning
+# The Linux desktop. Usage: platforms/linux/platform.sh test (the whole native suite, the
+# README's test command), release OUT (the release build's Debian package into the release
+# folder OUT), release-check OUT (that package installed in a fresh Debian system by
+# package-check.sh, then lintian on it: no error and no warning)
 set -euo pipefail
 cd "$(dirname "$0")/../.." && arch=$(dpkg --print-architecture)
 case "${1:-}" in

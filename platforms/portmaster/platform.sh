@@ -18,8 +18,7 @@ repo=$PWD here=platforms/portmaster
 # shellcheck source=/dev/null
 for lib in packages libraries chroot native binfmt; do . "platforms/lib/$lib.sh"; done
 
-command=${1:-}
-shift
+command=${1:-} && shift
 case "$command" in release | release-check) release_out=$1; shift ;; esac
 systems=${ORBITRA_PORT_ROOT_DIR:-/var/tmp}
 buildroot=$systems/orbitra-port-root
