@@ -19,9 +19,8 @@ case $verb in release | release-check) out=${2:-} arch=${3:-} ;; esac
 [ "$verb" != release ] || ORBITRA_CROSS_CHROOT=yes
 [[ $verb =~ ^(test|release|release-check)$ ]] && arch_names "$arch" ||
   { echo "usage: $0 test|release OUT|release-check OUT arm64|armhf"; exit 2; }
-if [ "$verb" = release-check ]; then
-  need_packages lintian && exec lintian --fail-on error,warning "$out"/orbitra_*_"$arch".deb
-fi
+[ "$verb" != release-check ] ||
+  { need_packages lintian && exec lintian --fail-on error,warning "$out"/orbitra_*_"$arch".deb; exit 1; }
 # The tests' ARM programs start through binfmt_misc for as long as the script runs.
 binfmt_hold "$@"
 # shellcheck source=../lib/steps.sh
