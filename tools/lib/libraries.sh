@@ -2,8 +2,10 @@
 # deps/build-libs.sh from the pinned Debian source packages, cached outside the work tree.
 #   build_libraries PLATFORM CACHE sets libs to CACHE/libs-<key>, building it when absent; the
 #                                  key is taken over the pinned versions, the compiler and the
-#                                  library build's own files for that platform, so only the
-#                                  first build on a machine compiles them
+#                                  library build's own files for that platform (SDL's
+#                                  configuration among them), so only the first build on a
+#                                  machine compiles them. The drivers of the browser and the
+#                                  port are not in it: their programs' builds compile them.
 # Run from the repository root.
 
 # shellcheck source=sources.sh
@@ -20,8 +22,12 @@ build_libraries() {
   key=$({
     pinned_sources_key
     echo "$compiler"
-    cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/* "deps/config/${platform%-*}"/*
-    if [ "$platform" = windows ]; then cat cmake/toolchains/x86_64-w64-mingw32.cmake; fi
+    cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/*
+    if [ "$platform" = windows ]; then
+      cat deps/config/windows/* cmake/toolchains/x86_64-w64-mingw32.cmake
+    else
+      cat platforms/sdl/SDL_config.h
+    fi
     if [ "${platform%-*}" = port ]; then cat cmake/toolchains/port*.cmake; fi
   } | sha256sum | cut -c1-16)
   libs=$cache/libs-$key
