@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "base/frameHash.h"
-#include "base/goldenList.h"
+#include "check/goldenList.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"
 
@@ -223,6 +223,11 @@ TEST(Capture, VerifyNamesTheFirstDifference) {
       readFile(std::string(ORBITRA_SOURCE_DIR) + "/res/golden/sound.txt");
   EXPECT_EQ(sounds.outText.substr(8, 38), goldenSound.substr(10, 38)) << "seconds 0 and 1";
   const std::string dir = work.path() + "/res/golden/";
+  const auto makeSums = [&] {
+    return std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
+                        "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
+                           .c_str());
+  };
   // The lists with the last digit of the line that starts with `alter` changed, and the files
   // with byte 100 of `damage` changed after their sums were made.
   const auto verify = [&](const std::string& alter, const std::string& damage = "") {
@@ -234,10 +239,7 @@ TEST(Capture, VerifyNamesTheFirstDifference) {
     }
     std::ofstream(dir + "frames.txt") << frames;
     std::ofstream(dir + "sound.txt") << sound;
-    EXPECT_EQ(std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
-                           "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
-                              .c_str()),
-              0);
+    EXPECT_EQ(makeSums(), 0);
     if (!damage.empty()) {
       std::fstream file(work.path() + "/" + damage,
                         std::ios::in | std::ios::out | std::ios::binary);
@@ -272,13 +274,19 @@ TEST(Capture, VerifyNamesTheFirstDifference) {
   fs::copy_file(std::string(ORBITRA_SOURCE_DIR) + "/res/logo.dat", work.path() + "/res/logo.dat",
                 fs::copy_options::overwrite_existing);
   std::ofstream(work.path() + "/res/zak.dat", std::ios::trunc);
-  ASSERT_EQ(std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
-                         "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
-                            .c_str()),
-            0);
+  ASSERT_EQ(makeSums(), 0);
   const Outcome unloadable = capture("--verify", "", work.path());
   EXPECT_EQ(unloadable.status, 1);
   EXPECT_EQ(unloadable.errText, "Music load error! File: res/zak.dat\n");
+  // A list that is no list, or none at all, is named before anything is loaded.
+  std::ofstream(dir + "sound.txt") << "sound\n";
+  ASSERT_EQ(makeSums(), 0);
+  EXPECT_EQ(capture("--verify", "", work.path()).errText,
+            "orbitra-capture: cannot read the golden list res/golden/sound.txt: line 1 is not "
+            "\"sound <seconds>\"\n");
+  fs::remove(dir + "sums.txt");
+  EXPECT_EQ(capture("--verify", "", work.path()).errText,
+            "orbitra-capture: cannot read the golden list res/golden/sums.txt\n");
 }
 
 // The golden lists' readers take a list only whole: every line complete and in its place,
