@@ -13,8 +13,8 @@ trap 'rm -rf "$work"' EXIT
 # A list as the frame tool prints it: every frame 20 ms apart to the golden end, with the golden
 # hashes at the golden sample points and made-up ones between, then the golden "all" and jump
 # lines.
-read -r -a golden_args <tests/golden/arguments.txt
-end=${golden_args[0]} jumps=("${golden_args[@]:2}")
+read -r -a golden_run <res/golden/frames.txt  # "frames <end> <every> <jump>..."
+end=${golden_run[1]} jumps=("${golden_run[@]:3}")
 frames=$((end / 20 + 1))
 awk -v end="$end" -v jumps="${jumps[*]}" 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else golden[$1] = $2; next }
      END {
