@@ -185,7 +185,9 @@ TEST(ProgramRunner, ReportsExitStatusAndTheEndingSignalWithoutAShell) {
       runProgram(dir.path(), "/bin/sh", {"-c", "printf '%s|' \"$@\" >&2", "sh", "a b", "it's"});
   EXPECT_EQ(quoted.errText, "a b|it's|");
   // The build's programs, the test program among them, only from a suite named for it.
-  EXPECT_NONFATAL_FAILURE(runIntroIn(dir.path()), "ExecTest");
+  ProgramResult refused{};
+  EXPECT_NONFATAL_FAILURE(refused = runIntroIn(dir.path()), "ExecTest");
+  EXPECT_EQ(refused.status, -1) << "started all the same: " << refused.errText;
   EXPECT_NONFATAL_FAILURE(EXPECT_EXIT(std::abort(), ::testing::KilledBySignal(SIGABRT), ""),
                           "DeathTest");
 }
