@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
-# The tree's own rules. The layers depend one way: base <- gfx <- scene <- app. A file may
-# include its own layer's headers and those of the layers below it, never one above. Every
-# path of the repository the documents name exists (in the tree, or written by the build).
+# The tree's own rules. The layers depend one way: base <- gfx <- scene <- app, and
+# base <- check. A file may include its own layer's headers and those of the layers it builds
+# on, never another's. Every path of the repository the documents name exists (in the
+# tree, or written by the build).
 # Arguments: the program (in its build tree), the repository root.
 set -u
 root=$2
 cd "$root" || exit 1
-layers=(base gfx scene app)
+# Each layer and the layers it builds on: its files include their headers and its own, named
+# with the folder, and no other of the tree's.
+layers=(base gfx scene app check)
+declare -A allowed=([base]="" [gfx]="base" [scene]="base gfx" [app]="base gfx scene"
+  [check]="base")
 failures=0
-for ((level = 0; level < ${#layers[@]}; ++level)); do
-  layer=${layers[level]}
-  for higher in "${layers[@]:level+1}"; do
-    while IFS= read -r hit; do
-      echo "FAIL: $layer includes the higher layer $higher: $hit"
-      failures=$((failures + 1))
-    done < <(grep -Hn "#include \"$higher/" "$layer"/*.h "$layer"/*.cpp 2>/dev/null)
-  done
+for layer in "${layers[@]}"; do
+  while IFS= read -r hit; do
+    folder=${hit#*#include \"}
+    [[ " $layer ${allowed[$layer]} " = *" ${folder%%/*} "* ]] && continue
+    echo "FAIL: $layer may include only $layer ${allowed[$layer]}: $hit"
+    failures=$((failures + 1))
+  done < <(grep -Hn '#include "' "$layer"/*.h "$layer"/*.cpp)
 done
 build=$(dirname "$1")
 until [ -f "$build/CMakeCache.txt" ] || [ "$build" = / ]; do build=$(dirname "$build"); done
@@ -31,4 +35,4 @@ for doc in README.md HACKING.md docs/*.md; do
   } | sed -E 's/^\(//; s/[.,:;)]+$|#.*$//' | grep -vE '^[a-z]+:|[<>*{}$…]' | sort -u)
 done
 [ "$failures" -eq 0 ] || exit 1
-echo "layers ${layers[*]} include only downwards; the documents name only paths that exist"
+echo "layers ${layers[*]} include only the layers they build on; the documents name only paths that exist"
