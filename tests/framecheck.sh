@@ -16,11 +16,11 @@ exec 1>&2
 native_tool=$1 arm_tool=$2 emulator=$3 root=$4 other=${5:-ARM}
 
 cd "$root" || exit 1
-# The golden run's arguments with every frame listed (the frame tools draw one each 20 ms),
-# not only the golden step's.
-read -r -a golden_args <tests/golden/arguments.txt
-golden_every=${golden_args[1]}
-hash_args=(--hashes "${golden_args[0]}" 20 "${golden_args[@]:2}")
+# The golden run (the golden list's first line: "frames <end> <every> <jump>...") with every
+# frame listed (the frame tools draw one each 20 ms), not only the golden step's.
+read -r -a golden_run <res/golden/frames.txt
+golden_every=${golden_run[2]}
+hash_args=(--hashes "${golden_run[1]}" 20 "${golden_run[@]:3}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -13,8 +13,8 @@ trap 'rm -rf "$work"' EXIT
 # A list as the frame tool prints it: every frame 20 ms apart to the golden end, with the golden
 # hashes at the golden sample points and made-up ones between, then the golden "all" and jump
 # lines.
-read -r -a golden_args <tests/golden/arguments.txt
-end=${golden_args[0]} jumps=("${golden_args[@]:2}")
+read -r -a golden_run <res/golden/frames.txt  # "frames <end> <every> <jump>..."
+end=${golden_run[1]} jumps=("${golden_run[@]:3}")
 frames=$((end / 20 + 1))
 awk -v end="$end" -v jumps="${jumps[*]}" 'NR == FNR { if ($1 == "all") after = 1; if (after) tail[++n] = $0; else golden[$1] = $2; next }
      END {
@@ -24,11 +24,13 @@ awk -v end="$end" -v jumps="${jumps[*]}" 'NR == FNR { if ($1 == "all") after = 1
        for (i = 1; i <= n; ++i) print tail[i]
      }' <(tail -n +2 res/golden/frames.txt) /dev/null >"$work/good"
 
-# The sound list as a tool prints it: the golden one's usual hashes.
+# The sound list as a tool prints it: the golden one's usual hashes. Asked for frames, a tool
+# fails unless asked for the golden run with every frame listed.
 cut -d' ' -f1-2 res/golden/sound.txt >"$work/sound"
+export GOOD_RUN="--hashes $(sed -n '1s/^frames //p' "$work/good")"
 for side in native arm; do
   # shellcheck disable=SC2016 # expanded by the stand-in when it runs
-  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\n[ "$1" = --sound-hashes ] && exec cat "${SOUND_%s:-%s}"\ncat "$LIST_%s"\n' \
+  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\n[ "$1" = --sound-hashes ] && exec cat "${SOUND_%s:-%s}"\n[ "$*" = "$GOOD_RUN" ] || exit 4\ncat "$LIST_%s"\n' \
     "$side" "$side" "$work/sound" "$side" >"$work/$side"
   chmod +x "$work/$side"
 done

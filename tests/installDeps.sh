@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The scripts' shared library (platforms/lib/). The dependency installer counts only the native
 # architecture's packages: a foreign copy of a -dev package (installed for a cross build) must
-# not satisfy it; an "all" package does. Then steps, platform steps, source lines, fresh systems.
+# not satisfy it; an "all" package does. Then steps, platform steps, source lines, the libraries'
+# cache key and fresh systems.
 # Arguments: the program (unused), the repository root.
 set -u
 root=$2
@@ -59,6 +60,19 @@ printf 'deb%s http://deb.debian.org/debian%s main\n' "" " bookworm" "" "-securit
 lines=$(APT_CONFIG=$fake/apt.conf bash -c ". '$root/platforms/lib/sources.sh'; private_source_lines")
 grep -qx 'deb-src http://deb.debian.org/debian bookworm main' <<<"$lines" ||
   { echo "FAIL: no source line for the main archive: $lines"; exit 1; }
+
+# The pinned libraries' cache key follows SDL's configuration of the browser and the port
+# (platforms/sdl/, beside their drivers): a changed configuration builds them afresh.
+copy=$fake/repo
+mkdir "$copy" && (cd "$root" && cp -r --parents deps platforms/lib platforms/sdl platforms/browser "$copy") &&
+  printf '#!/bin/sh\n' >"$copy/deps/build-libs.sh" && printf '#!/bin/sh\necho emcc 1\n' >"$fake/emcc" &&
+  chmod +x "$fake/emcc" || exit 1
+cached() {
+  (cd "$copy" && PATH=$fake:$PATH bash -c '. platforms/lib/libraries.sh && build_libraries browser "$0" emcc emcmake cmake &&
+    echo "$libs"' "$fake/cache" 2>&1)
+}
+before=$(cached) && echo '/* changed */' >>"$copy/platforms/sdl/SDL_config.h" && after=$(cached) &&
+  [ "$before" != "$after" ] || { echo "FAIL: the libraries' key kept SDL's changed configuration: $after"; exit 1; }
 
 # Nothing run in a fresh system outlives a killed call: no process, no mount. As the machine's
 # own root only: a user namespace's (the ARM suite without binfmt_misc) may not mount sysfs.

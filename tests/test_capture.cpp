@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "base/frameHash.h"
-#include "base/goldenList.h"
+#include "check/goldenList.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"
 
@@ -43,6 +43,7 @@ std::string readFile(const std::string& path) {
 // output a pipe.
 Outcome capture(const std::string& arguments, const std::string& environment = "",
                 const std::string& folder = ORBITRA_SOURCE_DIR) {
+  if (!mayStart(ORBITRA_CAPTURE)) return {};
   const std::string errFile =
       fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
   const std::string command = "cd '" + folder + "' && env " + environment + " '" + ORBITRA_CAPTURE +
@@ -171,7 +172,7 @@ bool haveProgram(const std::string& name) {
 // clock's start as the golden run draws them: each hashes as the golden file says. The folder
 // starts later (--from, off the 20 ms grid: at the next frame), after the frames before it
 // were drawn as its history.
-TEST(Capture, FramesMatchTheGoldenHashes) {
+TEST(CaptureExecTest, FramesMatchTheGoldenHashes) {
   TempWorkDir work;
   for (const std::string& arguments :
        {"--quiet --start 0 --from 10990 --frames 30 --png-dir " + work.path() + "/all",
@@ -201,7 +202,7 @@ TEST(Capture, FramesMatchTheGoldenHashes) {
 // sha256sum: it passes; a changed byte in a file names the file, an altered line of a list
 // (its sums made again) the first frame or second that differs, a damaged music file the
 // intro's own message.
-TEST(Capture, VerifyNamesTheFirstDifference) {
+TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   TempWorkDir work;
   fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", work.path() + "/res",
            fs::copy_options::recursive);
@@ -223,6 +224,11 @@ TEST(Capture, VerifyNamesTheFirstDifference) {
       readFile(std::string(ORBITRA_SOURCE_DIR) + "/res/golden/sound.txt");
   EXPECT_EQ(sounds.outText.substr(8, 38), goldenSound.substr(10, 38)) << "seconds 0 and 1";
   const std::string dir = work.path() + "/res/golden/";
+  const auto makeSums = [&] {
+    return std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
+                        "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
+                           .c_str());
+  };
   // The lists with the last digit of the line that starts with `alter` changed, and the files
   // with byte 100 of `damage` changed after their sums were made.
   const auto verify = [&](const std::string& alter, const std::string& damage = "") {
@@ -234,10 +240,7 @@ TEST(Capture, VerifyNamesTheFirstDifference) {
     }
     std::ofstream(dir + "frames.txt") << frames;
     std::ofstream(dir + "sound.txt") << sound;
-    EXPECT_EQ(std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
-                           "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
-                              .c_str()),
-              0);
+    EXPECT_EQ(makeSums(), 0);
     if (!damage.empty()) {
       std::fstream file(work.path() + "/" + damage,
                         std::ios::in | std::ios::out | std::ios::binary);
@@ -272,19 +275,25 @@ TEST(Capture, VerifyNamesTheFirstDifference) {
   fs::copy_file(std::string(ORBITRA_SOURCE_DIR) + "/res/logo.dat", work.path() + "/res/logo.dat",
                 fs::copy_options::overwrite_existing);
   std::ofstream(work.path() + "/res/zak.dat", std::ios::trunc);
-  ASSERT_EQ(std::system(("cd '" + work.path() + "' && sha256sum res/*.dat res/*.ttf " +
-                         "res/golden/frames.txt res/golden/sound.txt >res/golden/sums.txt")
-                            .c_str()),
-            0);
+  ASSERT_EQ(makeSums(), 0);
   const Outcome unloadable = capture("--verify", "", work.path());
   EXPECT_EQ(unloadable.status, 1);
   EXPECT_EQ(unloadable.errText, "Music load error! File: res/zak.dat\n");
+  // A list that is no list, or none at all, is named before anything is loaded.
+  std::ofstream(dir + "sound.txt") << "sound\n";
+  ASSERT_EQ(makeSums(), 0);
+  EXPECT_EQ(capture("--verify", "", work.path()).errText,
+            "orbitra-capture: cannot read the golden list res/golden/sound.txt: line 1 is not "
+            "\"sound <seconds>\"\n");
+  fs::remove(dir + "sums.txt");
+  EXPECT_EQ(capture("--verify", "", work.path()).errText,
+            "orbitra-capture: cannot read the golden list res/golden/sums.txt\n");
 }
 
 // The golden lists' readers take a list only whole: every line complete and in its place,
 // the count the first line asks for, whatever the line ends; and the sums only of files
 // inside the data, every shipped one named.
-TEST(Capture, GoldenListsAreReadWhole) {
+TEST(CaptureExecTest, GoldenListsAreReadWhole) {
   const std::string hash = "0123456789abcdef";
   const auto line = [&](const std::string& label) { return label + " " + hash + "\n"; };
   const std::string frames =
@@ -354,7 +363,7 @@ TEST(Capture, GoldenListsAreReadWhole) {
 // A symbolic link is written through and kept; a link to an open file (/dev/stdout is one,
 // here to a pipe) is written in place; finished files get the ordinary mode; --seconds rounds
 // to whole frames.
-TEST(Capture, OutputsGoThroughLinksAndIntoOpenFiles) {
+TEST(CaptureExecTest, OutputsGoThroughLinksAndIntoOpenFiles) {
   TempWorkDir work;
   const std::string out = work.path() + "/";
   fs::create_symlink("sound.wav", out + "link.wav");
@@ -380,9 +389,9 @@ TEST(Capture, OutputsGoThroughLinksAndIntoOpenFiles) {
 // through the disk audio driver, for the test below. The classic SDL 1.2 writes the mixer's
 // 22050 Hz stream as it is; the compatibility library over SDL 2 would resample it on the way
 // to the device.
-TEST(Capture, DISABLED_MixerReference) {
+TEST(CaptureExecTest, DISABLED_MixerReference) {
   const char* output = std::getenv("ORBITRA_MIXER_OUTPUT");
-  ASSERT_NE(output, nullptr) << "run by Capture.SoundtrackIsWhatTheMixerPlays";
+  ASSERT_NE(output, nullptr) << "run by CaptureExecTest.SoundtrackIsWhatTheMixerPlays";
   const uintmax_t wanted = std::stoull(std::getenv("ORBITRA_MIXER_BYTES"));
   const SDL_version* linked = SDL_Linked_Version();
   ASSERT_LT(SDL_VERSIONNUM(linked->major, linked->minor, linked->patch), SDL_VERSIONNUM(1, 2, 50))
@@ -412,7 +421,7 @@ TEST(Capture, DISABLED_MixerReference) {
 }
 
 // 95 s, past the module's end at about 92 s, so the restart is compared as well.
-TEST(Capture, SoundtrackIsWhatTheMixerPlays) {
+TEST(CaptureExecTest, SoundtrackIsWhatTheMixerPlays) {
   TempWorkDir work;
   const int frames = 95 * 50;
   ASSERT_EQ(
@@ -444,7 +453,7 @@ TEST(Capture, SoundtrackIsWhatTheMixerPlays) {
   ASSERT_GT(length, 0);
   const ProgramResult mixer = runProgram(
       work.path(), std::string(self, static_cast<size_t>(length)),
-      {"--gtest_also_run_disabled_tests", "--gtest_filter=Capture.DISABLED_MixerReference"},
+      {"--gtest_also_run_disabled_tests", "--gtest_filter=CaptureExecTest.DISABLED_MixerReference"},
       {"LD_LIBRARY_PATH=" ORBITRA_CLASSIC_SDL_DIR, "ORBITRA_MIXER_OUTPUT=" + raw,
        "ORBITRA_MIXER_BYTES=" + std::to_string(wanted)},
       120);
@@ -475,7 +484,7 @@ TEST(Capture, SoundtrackIsWhatTheMixerPlays) {
 // Nearest-neighbour enlargement in both picture paths (RGB for PNG and video, YUV for the
 // stream), fitted frames, the colours by the studio-range BT.601 formulas, and 4:2:0 chroma
 // against 4:4:4.
-TEST(Capture, EnlargementIsAnExactCopy) {
+TEST(CaptureExecTest, EnlargementIsAnExactCopy) {
   TempWorkDir work;
   const std::string out = work.path() + "/";
   const std::string common = " --quiet --start 45000 --frames 2 --shot 45020 --shot-dir ";
@@ -585,7 +594,7 @@ TEST(Capture, EnlargementIsAnExactCopy) {
 
 // Each refusal and failure: one line naming the cause, a non-zero status, and nothing left
 // behind under any name.
-TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
+TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
   TempWorkDir work;
   const std::string out = work.path() + "/out";
   fs::create_directory(out);
@@ -651,7 +660,7 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailCleanly) {
 
 // A finished two-second video: lossless, so its first frame and its sound decode back to
 // exactly what was captured.
-TEST(Capture, VideoDecodesBackToTheCapture) {
+TEST(CaptureExecTest, VideoDecodesBackToTheCapture) {
   if (!haveProgram("ffmpeg"))
     GTEST_SKIP() << "ffmpeg is not installed (Debian: apt-get install ffmpeg)";
   TempWorkDir work;

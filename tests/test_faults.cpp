@@ -75,7 +75,7 @@ TEST(StartUpFaults, MusicThatWillNotStartIsReportedAndTheSceneReleased) {
   EXPECT_EQ(Sizes(sizes.begin() + 4, sizes.end()), sceneSizes);
 }
 
-TEST(StartUpFaults, AFailureReturningThroughMainEndsWithoutTheExitHandlers) {
+TEST(StartUpFaultsExecTest, AFailureReturningThroughMainEndsWithoutTheExitHandlers) {
   // The real program with its music refused once audio is open. The probe's report is written
   // by an exit handler: no report, no exit handlers run.
   TempWorkDir dir;
@@ -91,7 +91,7 @@ TEST(StartUpFaults, AFailureReturningThroughMainEndsWithoutTheExitHandlers) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/report"));
 }
 
-TEST(LockFaults, RefusedLockEndsTheRunWithTheLibrarysText) {
+TEST(LockFaultsDeathTest, RefusedLockEndsTheRunWithTheLibrarysText) {
   ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
   SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 16, 0, 0, 0, 0);
   surface->offset = 2;  // a surface the library must lock

@@ -1,4 +1,5 @@
 #include <SDL_image.h>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -14,7 +15,7 @@
 #include "support/testPlatform.h"
 
 // The intro's own start-up against a working directory that lacks some of its files.
-class LoadingOrder : public ::testing::Test {
+class LoadingOrderExecTest : public ::testing::Test {
  protected:
   TempWorkDir dir;
 
@@ -25,20 +26,20 @@ class LoadingOrder : public ::testing::Test {
   }
 };
 
-TEST_F(LoadingOrder, WithNothingPresentOnlyTheMusicIsReported) {
+TEST_F(LoadingOrderExecTest, WithNothingPresentOnlyTheMusicIsReported) {
   const ProgramResult result = runIntroIn(dir.path());
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat\n");
 }
 
-TEST_F(LoadingOrder, MissingFontIsReportedBeforeAnyImage) {
+TEST_F(LoadingOrderExecTest, MissingFontIsReportedBeforeAnyImage) {
   writeMusic();
   const ProgramResult result = runIntroIn(dir.path());
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.errText, "Font load failed! : res/bigFont.ttf\n");
 }
 
-TEST_F(LoadingOrder, EachMissingImageIsReportedWithTwoBlanks) {
+TEST_F(LoadingOrderExecTest, EachMissingImageIsReportedWithTwoBlanks) {
   writeMusic();
   writeFont();
   const std::vector<std::string> images = {"logo.dat", "gsball.dat", "rball.dat", "back.dat"};
@@ -50,7 +51,7 @@ TEST_F(LoadingOrder, EachMissingImageIsReportedWithTwoBlanks) {
   }
 }
 
-TEST_F(LoadingOrder, AFailedLoadEndsCleanlyEveryTime) {
+TEST_F(LoadingOrderExecTest, AFailedLoadEndsCleanlyEveryTime) {
   // With audio running, ending must not crash on the way out, however the threads fall.
   writeMusic();
   writeFont();
@@ -61,7 +62,7 @@ TEST_F(LoadingOrder, AFailedLoadEndsCleanlyEveryTime) {
   }
 }
 
-TEST_F(LoadingOrder, UndecodableFilesCountAsMissing) {
+TEST_F(LoadingOrderExecTest, UndecodableFilesCountAsMissing) {
   dir.writeText("res/zak.dat", "not music at all");
   ProgramResult result = runIntroIn(dir.path());
   EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat\n");
@@ -78,7 +79,7 @@ TEST_F(LoadingOrder, UndecodableFilesCountAsMissing) {
   EXPECT_EQ(result.errText, "Image load error!  File: res/logo.dat\n");
 }
 
-TEST_F(LoadingOrder, FailedStartUpLoadsNothing) {
+TEST_F(LoadingOrderExecTest, FailedStartUpLoadsNothing) {
   // Only the library's own text, one line; the missing music is never looked for.
   const ProgramResult result = runIntroIn(dir.path(), {"SDL_VIDEODRIVER=no-such-driver"});
   EXPECT_EQ(result.status, 1);
@@ -136,7 +137,9 @@ TEST_F(Loaders, ColourKeyIsComparedInTheDisplayFormat) {
   SDL_FreeSurface(sprite);
 }
 
-TEST_F(Loaders, SoundsLoadAndMissingOnesEndTheRun) {
+using LoadersDeathTest = Loaders;
+
+TEST_F(LoadersDeathTest, SoundsLoadAndMissingOnesEndTheRun) {
   dir.writeMusic("beep.wav");
   Mix_Chunk* sound = loadSound("beep.wav");
   ASSERT_NE(sound, nullptr);
@@ -158,7 +161,7 @@ TEST_F(Loaders, MusicAndFontComeBackUsable) {
 }
 
 // Without a video mode there is no display format to convert to.
-TEST(LoadersWithoutDisplay, FailedConversionEndsTheRunWithItsOwnMessage) {
+TEST(LoadersWithoutDisplayDeathTest, FailedConversionEndsTheRunWithItsOwnMessage) {
   ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
   TempWorkDir dir;
   dir.writeImage("ball.dat", 4, 4, 1, 2, 3);
@@ -181,6 +184,12 @@ TEST(ProgramRunner, ReportsExitStatusAndTheEndingSignalWithoutAShell) {
   const ProgramResult quoted =
       runProgram(dir.path(), "/bin/sh", {"-c", "printf '%s|' \"$@\" >&2", "sh", "a b", "it's"});
   EXPECT_EQ(quoted.errText, "a b|it's|");
+  // The build's programs, the test program among them, only from a suite named for it.
+  ProgramResult refused{};
+  EXPECT_NONFATAL_FAILURE(refused = runIntroIn(dir.path()), "ExecTest");
+  EXPECT_EQ(refused.status, -1) << "started all the same: " << refused.errText;
+  EXPECT_NONFATAL_FAILURE(EXPECT_EXIT(std::abort(), ::testing::KilledBySignal(SIGABRT), ""),
+                          "DeathTest");
 }
 
 TEST(Messages, BothLineWritersUseStandardError) {
@@ -192,7 +201,7 @@ TEST(Messages, BothLineWritersUseStandardError) {
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
-TEST(AssetLookup, FromADirectoryWithoutResTheBuildTreesFilesServe) {
+TEST(AssetLookupExecTest, FromADirectoryWithoutResTheBuildTreesFilesServe) {
   // An empty working directory: the program finds the files it was built with, loads them
   // all without a word and is still drawing when stopped.
   char pattern[] = "/tmp/orbitra-empty-XXXXXX";

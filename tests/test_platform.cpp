@@ -132,7 +132,7 @@ TEST(Platform, WindowScaleLeavesRoomForTheDesktopsPanels) {
   EXPECT_EQ(port_scale_for(240, 320, 320, 240), 1);  // smaller: shown cut, never at 0
 }
 
-TEST(Platform, WithoutADisplayTheIntroEndsWithOneLine) {
+TEST(PlatformExecTest, WithoutADisplayTheIntroEndsWithOneLine) {
   // No X server, no Wayland, no driver named: the library must not fall back to drawing text
   // into the terminal or nowhere at all, nor a display library add a line of its own.
   TempWorkDir dir;

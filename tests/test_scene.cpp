@@ -124,7 +124,7 @@ TEST_F(Scene, DestructionFreesTheSixSurfacesInOrderAndKeepsTheFont) {
   EXPECT_GT(TTF_FontHeight(font), 0);
 }
 
-TEST(SceneFaults, NoMemoryForAWorkSurfaceEndsTheRun) {
+TEST(SceneFaultsDeathTest, NoMemoryForAWorkSurfaceEndsTheRun) {
   startPlatform();
   TempWorkDir dir;
   writeSceneAssets(dir);

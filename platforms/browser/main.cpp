@@ -11,15 +11,12 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "app/frameLoop.h"
 #include "app/intro.h"
-#include "base/assetFiles.h"
-#include "base/assetNames.h"
 #include "base/clock.h"
 #include "base/frameHash.h"
-#include "base/goldenList.h"
+#include "check/downloadCheck.h"
 #include "gfx/surface.h"
 
 namespace {
@@ -32,7 +29,7 @@ Uint32 scriptedTicks() {
   return scriptedTick;
 }
 
-// The audio driver's pull (web/sdl/audio.c): one buffer of the sound the page plays.
+// The audio driver's pull (web/sdl/page.c): one buffer of the sound the page plays.
 extern "C" Uint8* orbitra_audio_pull(void);
 extern "C" int orbitra_audio_pull_frames(void);
 
@@ -98,39 +95,14 @@ EMSCRIPTEN_KEEPALIVE int orbitra_test_frame(Uint32 tick) {
 // exactly as the page pulls it for its output, and the golden run is drawn by the test mode and
 // compared frame by frame. Begin answers the run's end tick, or -1 with the reason as the
 // verdict.
-GoldenCheck goldenCheck;
-SoundCheck soundCheck;
-int filesIntact = 0;
+DownloadCheck downloadCheck;
+GoldenCheck& goldenCheck = downloadCheck.frames;
+SoundCheck& soundCheck = downloadCheck.sound;
 std::string verdictText;
 
-bool readList(const char* name, std::string& text) {
-  if (readWholeFile(assetFile(name), text)) return true;
-  verdictText = std::string("cannot read the golden list ") + name;
-  return false;
-}
-
 EMSCRIPTEN_KEEPALIVE int orbitra_verify_begin() {
-  std::string sums, frames, sound, error;
-  if (!readList(goldenSumsName, sums)) return -1;
-  std::vector<std::string> required(std::begin(assets::all), std::end(assets::all));
-  required.insert(required.end(), {goldenFramesName, goldenSoundName});
-  const auto read = [](const std::string& name, std::string& contents) {
-    return readWholeFile(assetFile(name.c_str()), contents);
-  };
-  if (!checkSums(sums, required, read, filesIntact, error)) {
-    verdictText = error;
-    return -1;
-  }
-  if (!readList(goldenFramesName, frames) || !readList(goldenSoundName, sound)) return -1;
-  if (!goldenCheck.read(frames, error)) {
-    verdictText = std::string("cannot read the golden list ") + goldenFramesName + ": " + error;
-    return -1;
-  }
   // The browser's module player is built with the usual mixing paths.
-  if (!soundCheck.read(sound, false, error)) {
-    verdictText = std::string("cannot read the golden list ") + goldenSoundName + ": " + error;
-    return -1;
-  }
+  if (!downloadCheck.begin(false, verdictText)) return -1;
   return static_cast<int>(goldenCheck.runEnd());
 }
 EMSCRIPTEN_KEEPALIVE int orbitra_verify_jump_count() {
@@ -166,16 +138,7 @@ EMSCRIPTEN_KEEPALIVE int orbitra_verify_sound_second() {
   return soundCheck.failure().empty() ? 1 : 0;
 }
 EMSCRIPTEN_KEEPALIVE const char* orbitra_verify_verdict() {
-  if (!verdictText.empty()) return verdictText.c_str();
-  if (!soundCheck.failure().empty()) {
-    verdictText = soundCheck.failure();
-  } else if (!soundCheck.passed()) {
-    verdictText = "the sound was not checked to its end";
-  } else if (!goldenCheck.passed()) {
-    verdictText = goldenCheck.verdict();
-  } else {
-    verdictText = verifiedLine(goldenCheck.framesChecked(), soundCheck.seconds(), filesIntact);
-  }
+  if (verdictText.empty()) verdictText = downloadCheck.verdict();
   return verdictText.c_str();
 }
 

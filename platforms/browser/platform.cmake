@@ -12,11 +12,14 @@ include(${CMAKE_CURRENT_LIST_DIR}/../lib/pinnedLibraries.cmake)
 orbitra_pinned_libraries("${ORBITRA_LIBS_PREFIX}")
 target_compile_options(orbitra_pinned_libraries INTERFACE -O2)
 
-# The browser's own video and audio drivers, built on the library's internals.
-add_library(orbitra_web_drivers STATIC ${CMAKE_CURRENT_LIST_DIR}/sdl/video.c
-  ${CMAKE_CURRENT_LIST_DIR}/sdl/audio.c)
-target_include_directories(orbitra_web_drivers PRIVATE ${ORBITRA_LIBS_PREFIX}/include/SDL-private)
-target_link_libraries(orbitra_web_drivers PUBLIC orbitra_pinned_libraries)
+# The memory video and audio drivers, built on the library's internals, over the page.
+set(MEMORY_DRIVERS ${CMAKE_CURRENT_LIST_DIR}/../sdl)
+add_library(orbitra_web_drivers STATIC ${MEMORY_DRIVERS}/memvideo.c ${MEMORY_DRIVERS}/memaudio.c
+  ${CMAKE_CURRENT_LIST_DIR}/sdl/page.c)
+target_include_directories(orbitra_web_drivers PRIVATE ${ORBITRA_LIBS_PREFIX}/include/SDL-private
+  ${MEMORY_DRIVERS})
+target_link_libraries(orbitra_web_drivers PRIVATE orbitra_warnings
+  PUBLIC orbitra_pinned_libraries)
 
 # The program: the intro's layers under the browser's entry, with the intro's files packed
 # into res/ of its file system.
@@ -26,7 +29,7 @@ foreach(asset ${ORBITRA_ASSET_FILES})
   list(APPEND PRELOAD "SHELL:--preload-file ${asset}@res/${name}")
 endforeach()
 add_executable(orbitra ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(orbitra PRIVATE orbitra_app orbitra_web_drivers orbitra_warnings)
+target_link_libraries(orbitra PRIVATE orbitra_app orbitra_check orbitra_web_drivers orbitra_warnings)
 set_target_properties(orbitra PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${SITE}
   LINK_DEPENDS "${ORBITRA_ASSET_FILES}")
 target_link_options(orbitra PRIVATE -O2 -sUSE_SDL=0 -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1

@@ -16,8 +16,10 @@ cd "$(dirname "$0")/../.."
 root=$PWD
 build_dir=$root/build-web
 site=$build_dir/site
-# The golden frames: every frame 20 ms apart over three minutes, and frames past the clock's wraps.
-read -r -a FRAME_ARGS <tests/golden/arguments.txt
+# The golden frames: every frame 20 ms apart over three minutes, and frames past the clock's
+# wraps, as the golden list's first line names them ("frames <end> <every> <jump>...").
+read -r -a FRAME_ARGS <res/golden/frames.txt
+FRAME_ARGS=("${FRAME_ARGS[@]:1}")
 # The browser test's drivers, from npm: puppeteer for Chromium and Firefox, a WebDriver client
 # for WebKit (Debian's WebKitWebDriver).
 DRIVERS=(puppeteer-core@24.43.1 selenium-webdriver@4.38.0)

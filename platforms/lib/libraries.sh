@@ -5,8 +5,9 @@
 #                     it when absent: NAME and CONFIGURE as deps/build-libs.sh takes them,
 #                     COMPILER the platform's C compiler. The key is taken over the pinned
 #                     versions, the compiler's version, the library build's own files, the
-#                     platform's config/ and the files CONFIGURE names, so only the first build
-#                     on a machine compiles them
+#                     platform's config/, the memory drivers' SDL configuration (platforms/sdl/)
+#                     and the files CONFIGURE names, so only the first build on a machine
+#                     compiles them. The drivers are not in it: the programs' builds compile them
 # Run from the repository root.
 
 # shellcheck source=sources.sh
@@ -18,7 +19,8 @@ build_libraries() {
   key=$({
     pinned_sources_key
     "$compiler" --version | sed -n 1p
-    cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/* "platforms/${name%%-*}/config"/*
+    cat deps/build-libs.sh deps/CMakeLists.txt deps/config/mikmod/* "platforms/${name%%-*}/config"/* \
+      platforms/sdl/SDL_config.h
     for arg; do [ ! -f "${arg#*=}" ] || cat "${arg#*=}"; done
   } | sha256sum | cut -c1-16)
   libs=$cache/libs-$key

@@ -5,7 +5,7 @@
 # tool's frame scaled 2x (the clock held by the port's test build orbitra-held), the sound
 # reaches SDL2's file output equal to the native tool's soundtrack, and Escape, as gptokeyb
 # sends it for Start, ends the intro and the launcher with status 0 after the firmware's
-# steps in their order.
+# steps in their order; without a sound output the program ends with SDL2's reason.
 # Arguments: arm64|armhf, the zip, the port's build folder, the native capture tool, the
 # comparer of screenshots, the Debian 11 system. As root.
 set -uo pipefail
@@ -103,4 +103,11 @@ pm_finish"
   [ "$(sed -n '2,$p' "$work/calls" | grep '^gptokeyb')" = \
     "gptokeyb orbitra.$name -c $work/ports/orbitra/orbitra.gptk" ] ||
   fail "the launcher's calls were: $(cat "$work/calls")"
-echo "$arch: launcher from the zip: frame 2x on 640x480, 4 s of sound identical, Escape: status 0"
+# With no sound output to open, the program says SDL2's reason and ends with status 1.
+said=$(CHROOT_BINDS=/tmp bash -c '. "$0" && chroot_run "$@"' "$chroot_lib" "$system" env \
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=nosuch timeout 60 "$work/ports/orbitra/orbitra.$name" 2>&1)
+status=$?
+[ "$status" -eq 1 ] && grep -q "nosuch" <<<"$said" ||
+  fail "without sound, status $status and the words: $said"
+echo "$arch: launcher from the zip: frame 2x on 640x480, 4 s of sound identical, Escape: status 0;" \
+  "no sound output: status 1 with the reason"

@@ -1,19 +1,20 @@
 # The handheld port's libraries: SDL 1.2, SDL_mixer, libmikmod, FreeType, libpng and zlib, built
 # static from the pinned Debian sources by deps/build-libs.sh into ORBITRA_LIBS_PREFIX
-# (platform.sh does both), with the image and text stand-ins, and SDL 1.2's video and audio
-# drivers of the port's own over the device's SDL2 (sdl/), the one library linked
+# (platform.sh does both), with the image and text stand-ins, and SDL 1.2's memory video and
+# audio drivers (platforms/sdl/) over the device's SDL2 (sdl/), the one library linked
 # dynamically. The compilers see the port's build system, where SDL2's headers are installed.
 # The drivers are objects of the program itself, so SDL 1.2's
 # archive finds them wherever it comes on the link line; the SDL2 side builds apart, its SDL.h
 # being SDL2's.
 include(${CMAKE_CURRENT_LIST_DIR}/../lib/pinnedLibraries.cmake)
 orbitra_pinned_libraries("${ORBITRA_LIBS_PREFIX}")
-add_library(orbitra_port_drivers OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl/video.c
-  ${CMAKE_CURRENT_LIST_DIR}/sdl/audio.c)
+set(MEMORY_DRIVERS ${CMAKE_CURRENT_LIST_DIR}/../sdl)
+add_library(orbitra_port_drivers OBJECT ${MEMORY_DRIVERS}/memvideo.c
+  ${MEMORY_DRIVERS}/memaudio.c)
 target_include_directories(orbitra_port_drivers PRIVATE ${ORBITRA_LIBS_PREFIX}/include/SDL-private)
 add_library(orbitra_port_bridge OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl/bridge.c
   ${CMAKE_CURRENT_LIST_DIR}/sdl/scale.c)
-target_include_directories(orbitra_port_bridge PRIVATE /usr/include/SDL2)
+target_include_directories(orbitra_port_bridge PRIVATE /usr/include/SDL2 ${MEMORY_DRIVERS})
 target_compile_definitions(orbitra_port_bridge PRIVATE _REENTRANT)
 target_link_libraries(orbitra_port_bridge PRIVATE orbitra_warnings INTERFACE SDL2 dl pthread)
 target_link_libraries(orbitra_port_drivers PRIVATE orbitra_warnings

@@ -9,10 +9,11 @@ set -u
 tool=$1 root=$2 runner=${3:-}
 cd "$root" || exit 1
 expected=res/golden/frames.txt
-read -r -a golden_args <tests/golden/arguments.txt
+# The run the list describes: its first line, "frames" and the arguments that printed it.
+read -r -a golden_args <"$expected"
 actual=$(mktemp)
 trap 'rm -f "$actual"' EXIT
-$runner "$tool" --hashes "${golden_args[@]}" >"$actual" || { echo "FAIL: the frame tool failed"; exit 1; }
+$runner "$tool" --hashes "${golden_args[@]:1}" >"$actual" || { echo "FAIL: the frame tool failed"; exit 1; }
 if ! differences=$(diff "$expected" "$actual"); then
   echo "FAIL: frames differ from $expected; first differing line:" \
     "$(grep -m1 '^>' <<<"$differences" | cut -c3-)"

@@ -1,12 +1,14 @@
 #include "support/runProgram.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -51,9 +53,32 @@ std::string takeFile(const std::string& name) {
 }
 }  // namespace
 
+bool startsPrograms(const std::string& suite) {
+  const auto endsWith = [&](const std::string& end) {
+    return suite.size() >= end.size() &&
+           suite.compare(suite.size() - end.size(), end.size(), end) == 0;
+  };
+  return endsWith("DeathTest") || endsWith("ExecTest");
+}
+
+bool mayStart(const std::string& program) {
+  namespace fs = std::filesystem;
+  const std::string path = fs::weakly_canonical(program).string();
+  const std::string build = fs::weakly_canonical(ORBITRA_BUILD_DIR).string() + "/";
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (path.compare(0, build.size(), build) != 0 ||
+      (test != nullptr && startsPrograms(test->test_suite_name()))) {
+    return true;
+  }
+  ADD_FAILURE() << program << " is one of the build's programs: a test that starts it needs a "
+                << "suite named ...ExecTest, which labels it needs-exec";
+  return false;
+}
+
 ProgramResult runProgram(const std::string& directory, const std::string& program,
                          const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment, unsigned seconds) {
+  if (!mayStart(program)) return {-1, 0, false, "", ""};
   const std::string outFile = freshFile(), errFile = freshFile();
   std::vector<std::string> words = {program};
   words.insert(words.end(), arguments.begin(), arguments.end());

@@ -16,8 +16,8 @@
 #include "base/assetFiles.h"
 #include "base/assetNames.h"
 #include "base/frameHash.h"
-#include "base/goldenList.h"
 #include "base/system.h"
+#include "check/downloadCheck.h"
 #include "encoder.h"
 #include "frameQueue.h"
 #include "frameSource.h"
@@ -115,39 +115,14 @@ int printSoundHashes(const CaptureOptions& options) {
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
 }
 
-// A golden list's text, or "" with `error` naming the file.
-std::string readGoldenList(const char* name, std::string& error) {
-  std::string text;
-  if (!readWholeFile(assetFile(name), text))
-    error = "cannot read the golden list " + assetFile(name);
-  return text;
-}
-
 // The whole download checked here: the files against their sums, then loaded as the intro
 // loads them, then the golden run played and drawn and compared with the golden lists.
 int verifyDownload() {
+  DownloadCheck check;
   std::string error;
-  const std::string sums = readGoldenList(goldenSumsName, error);
-  if (!error.empty()) return fail(error);
-  std::vector<std::string> required(std::begin(assets::all), std::end(assets::all));
-  required.insert(required.end(), {goldenFramesName, goldenSoundName});
-  int files = 0;
-  const auto read = [](const std::string& name, std::string& contents) {
-    return readWholeFile(assetFile(name.c_str()), contents);
-  };
-  if (!checkSums(sums, required, read, files, error)) return fail(error);
-
-  GoldenCheck frames;
-  SoundCheck sound;
-  const std::string frameList = readGoldenList(goldenFramesName, error);
-  if (error.empty() && !frames.read(frameList, error)) {
-    error = "cannot read the golden list " + assetFile(goldenFramesName) + ": " + error;
-  }
-  const std::string soundList = error.empty() ? readGoldenList(goldenSoundName, error) : "";
-  if (error.empty() && !sound.read(soundList, playsMixer32, error)) {
-    error = "cannot read the golden list " + assetFile(goldenSoundName) + ": " + error;
-  }
-  if (!error.empty()) return fail(error);
+  if (!check.begin(playsMixer32, error)) return fail(error);
+  GoldenCheck& frames = check.frames;
+  SoundCheck& sound = check.sound;
 
   // The music through the mixer, the font and the images: a file that would end the intro
   // ends this run with the intro's own message.
@@ -177,10 +152,8 @@ int verifyDownload() {
         [&](uint64_t hash) { return frames.allFrames(hash); });
   }
   progress.finish();
-  if (!sound.passed()) return fail(sound.failure());
-  if (!frames.passed()) return fail(frames.verdict());
-  fail(verifiedLine(frames.framesChecked(), sound.seconds(), files));
-  return 0;
+  fail(check.verdict());
+  return check.passed() ? 0 : 1;
 }
 
 // Everything done with a drawn frame, in frame order: the Y4M stream, the video, the PNGs.

@@ -11,7 +11,7 @@
 // The hooks between the page and the program, all of them:
 //   the page gives the program (Module.*)  orbitraTestMode, orbitraPresent (a frame to show),
 //     orbitraNextKey (the next key change), orbitraAudioOpen / orbitraAudioClose (the sound's
-//     format, sdl/audio.c), orbitraEnded (the run's status, main.cpp)
+//     format, sdl/page.c), orbitraEnded (the run's status, main.cpp)
 //   the program gives the page (Module._*)  orbitra_caption, orbitra_audio_pull (one buffer of
 //     sound), and for the scripted runs orbitra_test_frame, orbitra_frame_hash,
 //     orbitra_all_frames_hash, orbitra_canvas_differences and the orbitra_verify_* calls

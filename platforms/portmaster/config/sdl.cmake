@@ -1,9 +1,11 @@
 # The port's back ends of SDL 1.2 (included by deps/CMakeLists.txt, S the library's src/):
-# POSIX threads and clock; video and audio come from the port's own drivers over the device's
-# SDL2 (sdl/), linked with the program.
+# POSIX threads and clock; video and audio come from the memory drivers over the device's
+# SDL2 (platforms/sdl/, sdl/bridge.c), linked with the program.
 target_sources(SDL PRIVATE
   ${S}/joystick/dummy/SDL_sysjoystick.c ${S}/loadso/dummy/SDL_sysloadso.c
   ${S}/thread/pthread/SDL_syscond.c ${S}/thread/pthread/SDL_sysmutex.c
   ${S}/thread/pthread/SDL_syssem.c ${S}/thread/pthread/SDL_systhread.c
   ${S}/timer/unix/SDL_systimer.c)
 set(ORBITRA_SDL_OWN_DRIVERS ON)
+# The configuration the memory drivers of platforms/sdl/ are built for.
+set(ORBITRA_SDL_OWN_HEADERS ${CMAKE_CURRENT_LIST_DIR}/../../sdl/SDL_config.h)

@@ -1,5 +1,6 @@
-/* The SDL2 side of the port's drivers. The program links SDL 1.2 statically and the device's
-   SDL2 dynamically; the names both libraries export (SDL_InitSubSystem, SDL_PollEvent, ...)
+/* The port's backend of SDL 1.2's memory drivers (platforms/sdl/): the device's display, keys
+   and sound through SDL2. The program links SDL 1.2 statically and the device's SDL2
+   dynamically; the names both libraries export (SDL_InitSubSystem, SDL_PollEvent, ...)
    resolve to SDL 1.2 inside the program, so those few are looked up in SDL2 itself with
    RTLD_NEXT. Names only SDL2 has are called directly. */
 #define _GNU_SOURCE
@@ -9,6 +10,8 @@
 #include <dlfcn.h>
 #include <stdio.h>
 #include <string.h>
+
+#include "backend.h"
 
 /* The clashing names, taken from the next library in the search order: SDL2. */
 static struct {
@@ -34,7 +37,11 @@ static int findSdl2(void) {
 
 static const char* failure = "";
 
-const char* port_error(void) {
+const char backend_name[] = "sdl2";
+const char backend_video_about[] = "the device's display through SDL2";
+const char backend_audio_about[] = "the device's sound through SDL2";
+
+const char* backend_error(void) {
   return failure;
 }
 
@@ -54,12 +61,17 @@ static struct {
 
 static char caption[256] = "Orbitra";
 
-void port_video_caption(const char* title) {
+void backend_video_caption(const char* title) {
   snprintf(caption, sizeof caption, "%s", title);
   if (video.window != NULL) SDL_SetWindowTitle(video.window, caption);
 }
 
-int port_video_open(int width, int height) {
+/* A full-screen window for 16-bit 5-6-5 pixels; none on SDL2's dummy driver. */
+int backend_video_open(int width, int height, int bpp) {
+  if (bpp != 16) {
+    failure = "Only 16-bit screens are shown";
+    return -1;
+  }
   if (findSdl2() != 0) return fail("SDL2 not found");
   if (video.headless) return 0;
   if (video.window == NULL) {
@@ -95,7 +107,9 @@ int port_video_open(int width, int height) {
   return 0;
 }
 
-void port_video_present(const void* pixels, int pitch) {
+/* Scaled by port_scale_for, centred on black, nearest neighbour. */
+void backend_video_present(const void* pixels, int width, int height, int pitch, int bpp) {
+  (void)width, (void)height, (void)bpp; /* as opened */
   if (video.texture == NULL) return;
   SDL_UpdateTexture(video.texture, NULL, pixels, pitch);
   SDL_SetRenderDrawColor(video.renderer, 0, 0, 0, 255);
@@ -104,7 +118,7 @@ void port_video_present(const void* pixels, int pitch) {
   SDL_RenderPresent(video.renderer);
 }
 
-void port_video_close(void) {
+void backend_video_close(void) {
   if (video.headless) {
     video.headless = 0;
     sdl2.quitSubSystem(SDL_INIT_VIDEO);
@@ -148,7 +162,8 @@ static int oldKey(SDL_Keycode key) {
   }
 }
 
-int port_next_event(int* pressed, int* key) {
+/* Keys without an SDL 1.2 number are passed over. */
+int backend_next_event(int* pressed, int* key) {
   if (video.window == NULL) return 0;
   SDL_Event event;
   while (sdl2.pollEvent(&event)) {
@@ -168,20 +183,15 @@ int port_next_event(int* pressed, int* key) {
   return 0;
 }
 
-static struct {
-  SDL_AudioDeviceID device;
-  void (*pull)(void*, unsigned char*, int);
-  void* userdata;
-} audio;
+/* SDL2's audio thread pulls each buffer of SDL 1.2's sound; SDL2's device lock is SDL 1.2's
+   audio lock, so the intro's mixer calls never meet a buffer half filled. */
+static SDL_AudioDeviceID output;
 
-static void pullAudio(void* userdata, Uint8* stream, int bytes) {
-  (void)userdata;
-  audio.pull(audio.userdata, stream, bytes);
+static void pullAudio(void* device, Uint8* stream, int bytes) {
+  memaudio_fill(device, stream, bytes);
 }
 
-int port_audio_open(int rate, int channels, int samples,
-                    void (*pull)(void* userdata, unsigned char* buffer, int bytes),
-                    void* userdata) {
+int backend_audio_open(int rate, int channels, int samples, void* device) {
   if (findSdl2() != 0) return fail("SDL2 not found");
   if (sdl2.initSubSystem(SDL_INIT_AUDIO) != 0) return fail("no audio");
   SDL_AudioSpec wanted;
@@ -191,29 +201,28 @@ int port_audio_open(int rate, int channels, int samples,
   wanted.channels = (Uint8)channels;
   wanted.samples = (Uint16)samples;
   wanted.callback = pullAudio;
-  audio.pull = pull;
-  audio.userdata = userdata;
+  wanted.userdata = device;
   /* No changes allowed: SDL2 converts to the device, the pulled buffers stay as asked. */
-  audio.device = SDL_OpenAudioDevice(NULL, 0, &wanted, NULL, 0);
-  if (audio.device == 0) {
+  output = SDL_OpenAudioDevice(NULL, 0, &wanted, NULL, 0);
+  if (output == 0) {
     sdl2.quitSubSystem(SDL_INIT_AUDIO);
     return fail("no audio device");
   }
-  SDL_PauseAudioDevice(audio.device, 0);
+  SDL_PauseAudioDevice(output, 0);
   return 0;
 }
 
-void port_audio_lock(void) {
-  if (audio.device != 0) SDL_LockAudioDevice(audio.device);
+void backend_audio_lock(void) {
+  if (output != 0) SDL_LockAudioDevice(output);
 }
 
-void port_audio_unlock(void) {
-  if (audio.device != 0) SDL_UnlockAudioDevice(audio.device);
+void backend_audio_unlock(void) {
+  if (output != 0) SDL_UnlockAudioDevice(output);
 }
 
-void port_audio_close(void) {
-  if (audio.device == 0) return;
-  SDL_CloseAudioDevice(audio.device);
-  audio.device = 0;
+void backend_audio_close(void) {
+  if (output == 0) return;
+  SDL_CloseAudioDevice(output);
+  output = 0;
   sdl2.quitSubSystem(SDL_INIT_AUDIO);
 }

@@ -1,11 +1,11 @@
-#include "base/goldenList.h"
+#include "check/goldenList.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "base/frameHash.h"
-#include "base/sha256.h"
+#include "check/sha256.h"
 
 // Read without streams: the browser build carries no stream library for this.
 namespace {
@@ -282,9 +282,4 @@ bool checkSums(const std::string& text, const std::vector<std::string>& required
     ++files;
   }
   return true;
-}
-
-std::string verifiedLine(uint64_t frames, int seconds, int files) {
-  return "all " + std::to_string(frames) + " frames and " + std::to_string(seconds) +
-         " s of sound identical, " + std::to_string(files) + " files intact";
 }

@@ -102,6 +102,3 @@ class SoundCheck {
 bool checkSums(const std::string& text, const std::vector<std::string>& required,
                const std::function<bool(const std::string&, std::string&)>& read, int& files,
                std::string& error);
-
-// One line for a whole check: "all 9004 frames and 180 s of sound identical, 8 files intact".
-std::string verifiedLine(uint64_t frames, int seconds, int files);

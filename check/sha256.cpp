@@ -1,4 +1,4 @@
-#include "base/sha256.h"
+#include "check/sha256.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,11 @@
-/* The library's configuration for the handheld port: glibc with POSIX threads and clock, no
-   CD-ROM, joystick or shared-object back ends (the gamepad reaches the intro as keys), no
-   assembly blitters. The video and audio drivers are the project's own over the device's
-   SDL2 (port/sdl/), registered in the slots of the dummy drivers so the library's sources
-   stay untouched. No getenv: the library keeps an environment of its own, so that
+/* The library's configuration for the builds under the memory drivers (platforms/sdl/): the
+   browser (Emscripten) and the handheld port (glibc). Both have a full C library, empty
+   CD-ROM, joystick and shared-object back ends (the intro starts every subsystem; the port's
+   gamepad reaches it as keys), the Unix timer and no assembly blitters. The video and audio
+   drivers are the memory drivers, registered in the slots of the dummy drivers so the
+   library's sources stay untouched.
+   The browser has no threads (SDL's interrupt-style audio path then needs no mixer lock). The
+   port has POSIX threads and no getenv: the library keeps an environment of its own, so that
    SDL_VIDEODRIVER and SDL_AUDIODRIVER, set for the device's SDL2, never make it look for a
    driver of that name among its own. */
 #ifndef _SDL_config_h
@@ -34,6 +37,10 @@
 #define HAVE_REALLOC 1
 #define HAVE_FREE 1
 #define HAVE_ALLOCA 1
+#ifdef __EMSCRIPTEN__
+#define HAVE_GETENV 1
+#define HAVE_PUTENV 1
+#endif
 #define HAVE_UNSETENV 1
 #define HAVE_QSORT 1
 #define HAVE_ABS 1
@@ -66,8 +73,12 @@
 #define HAVE_NANOSLEEP 1
 #define HAVE_CLOCK_GETTIME 1
 
+#ifdef __EMSCRIPTEN__
+#define SDL_THREADS_DISABLED 1
+#else
 #define SDL_THREAD_PTHREAD 1
 #define SDL_THREAD_PTHREAD_RECURSIVE_MUTEX 1
+#endif
 #define SDL_CDROM_DUMMY 1
 #define SDL_JOYSTICK_DUMMY 1
 #define SDL_LOADSO_DUMMY 1
