@@ -29,7 +29,7 @@ Uint32 scriptedTicks() {
   return scriptedTick;
 }
 
-// The audio driver's pull (web/sdl/page.c): one buffer of the sound the page plays.
+// The audio driver's pull (sdl/page.c): one buffer of the sound the page plays.
 extern "C" Uint8* orbitra_audio_pull(void);
 extern "C" int orbitra_audio_pull_frames(void);
 

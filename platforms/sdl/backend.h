@@ -1,7 +1,7 @@
 /* What a platform supplies to SDL 1.2's memory drivers (memvideo.c, memaudio.c), which keep the
    screen in memory and leave showing it, the keys and the sound to the platform: the browser's
-   page (web/sdl/) or the device's SDL2 (port/sdl/). Plain C with no SDL types, so that a
-   backend written over another library's headers can supply it. */
+   page (platforms/browser/sdl/) or the device's SDL2 (platforms/portmaster/sdl/). Plain C with
+   no SDL types, so that a backend written over another library's headers can supply it. */
 #ifndef ORBITRA_SDL_BACKEND_H
 #define ORBITRA_SDL_BACKEND_H
 

@@ -41,7 +41,7 @@ void backend_video_present(const void* pixels, int width, int height, int pitch,
 
 void backend_video_close(void) {}
 
-/* The page asks the program for the caption (orbitra_caption, web/main.cpp). */
+/* The page asks the program for the caption (orbitra_caption, main.cpp). */
 void backend_video_caption(const char* title) {
   (void)title;
 }
