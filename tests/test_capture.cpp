@@ -21,6 +21,7 @@
 
 #include "base/frameHash.h"
 #include "check/goldenList.h"
+#include "check/sha256.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"
 
@@ -42,11 +43,12 @@ std::string readFile(const std::string& path) {
 // Runs the tool from `folder` (the source tree by default, where res/ lives), its standard
 // output a pipe.
 Outcome capture(const std::string& arguments, const std::string& environment = "",
-                const std::string& folder = ORBITRA_SOURCE_DIR) {
-  if (!mayStart(ORBITRA_CAPTURE)) return {};
+                const std::string& folder = ORBITRA_SOURCE_DIR,
+                const std::string& program = ORBITRA_CAPTURE) {
+  if (!mayStart(program)) return {};
   const std::string errFile =
       fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
-  const std::string command = "cd '" + folder + "' && env " + environment + " '" + ORBITRA_CAPTURE +
+  const std::string command = "cd '" + folder + "' && env " + environment + " '" + program +
                               "' " + arguments + " 2>'" + errFile + "' </dev/null";
   Outcome run;
   FILE* output = popen(command.c_str(), "r");
@@ -197,15 +199,26 @@ TEST(CaptureExecTest, FramesMatchTheGoldenHashes) {
   }
 }
 
-// --verify of a copied data folder whose golden lists describe a short run (listed by
-// --hashes and --sound-hashes, their lines the golden lists' own) and whose sums are made by
-// sha256sum: it passes; a changed byte in a file names the file, an altered line of a list
-// (its sums made again) the first frame or second that differs, a damaged music file the
-// intro's own message.
+// --verify by a copy of the tool whose own data folder (a build tree's source tree) holds golden
+// lists of a short run (listed by --hashes and --sound-hashes, their lines the golden lists' own)
+// and sums made by sha256sum: it passes, naming that folder; a changed byte in a file names the
+// file and its line of the sums, also when started from a folder whose own res/ is intact; an
+// altered line of a list (its sums made again) the first frame or second that differs, a damaged
+// music file the intro's own message. A res/ in the working folder is checked too.
 TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
-  TempWorkDir work;
+  TempWorkDir work, other;
   fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", work.path() + "/res",
            fs::copy_options::recursive);
+  fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", other.path() + "/res",
+           fs::copy_options::recursive);
+  fs::create_directory(work.path() + "/bin");
+  const std::string tool = work.path() + "/bin/orbitra-capture";
+  fs::copy_file(ORBITRA_CAPTURE, tool);
+  std::ofstream(work.path() + "/bin/orbitra-source-tree") << work.path() << "\n";
+  const std::string own = fs::canonical(work.path()).string() + "/res";
+  const std::string here = fs::canonical(other.path()).string() + "/res";
+  const std::string both = "orbitra-capture: the intro started here reads " + here + ", not " +
+                           own + ": checking both\n";
   const Outcome listed = capture("--hashes 1000 250 330890");
   ASSERT_EQ(listed.status, 0) << listed.errText;
   const Outcome sounds = capture("--sound-hashes 2");
@@ -234,7 +247,7 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   const auto verify = [&](const std::string& alter, const std::string& damage = "") {
     std::string frames = listed.outText, sound = sounds.outText;
     std::string& list = alter.find(' ') == 1 ? sound : frames;
-    if (!alter.empty()) {
+    if (!alter.empty() && alter != "here") {
       char& digit = list[list.find('\n', list.find("\n" + alter) + 1) - 1];
       digit = digit == '0' ? '1' : '0';
     }
@@ -247,12 +260,30 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
       file.seekp(100);
       file.put('\x5a');
     }
-    return capture("--verify", "", work.path());
+    return capture("--verify", "", alter == "here" ? other.path() : work.path(), tool);
   };
   const Outcome passed = verify("");
   EXPECT_EQ(passed.status, 0);
   EXPECT_EQ(passed.errText,
-            "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact\n");
+            "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact in " + own +
+                "\n");
+  fs::copy(work.path() + "/res", other.path() + "/res", fs::copy_options::recursive |
+                                                          fs::copy_options::overwrite_existing);
+  const Outcome passedHere = verify("here");
+  EXPECT_EQ(passedHere.status, 0);
+  EXPECT_EQ(passedHere.errText, both +
+                                    "orbitra-capture: all 52 frames and 2 s of sound identical, 8 "
+                                    "files intact in " +
+                                    own + "; the intro started here reads " + here +
+                                    ", whose 8 files are the same\n");
+  std::ofstream(other.path() + "/res/rball.dat", std::ios::app) << "x";
+  const Outcome failedHere = verify("here");
+  EXPECT_EQ(failedHere.status, 1);
+  EXPECT_EQ(failedHere.errText,
+            both + "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact in " +
+                own + ", but the intro started here reads " + here + ": " + here +
+                "/rball.dat is damaged: its SHA-256 differs from line 4 of " + own +
+                "/golden/sums.txt\n");
   for (const auto& [line, verdict] : std::map<std::string, std::string>{
            {"500 ", "frame 25 (tick 500 ms) differs from the golden list"},
            {"all ",
@@ -262,13 +293,16 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
            {"1 ", "second 1 of the sound differs from the golden list"}}) {
     const Outcome failed = verify(line);
     EXPECT_EQ(failed.status, 1) << line;
-    EXPECT_EQ(failed.errText, "orbitra-capture: " + verdict + "\n");
+    EXPECT_EQ(failed.errText, "orbitra-capture: " + verdict + " in " + own + "\n");
   }
-  for (const std::string file : {"res/zak.dat", "res/logo.dat", "res/golden/frames.txt"}) {
-    const Outcome failed = verify("", file);
+  // The own copy damaged, the working folder's intact: the own copy is the one that fails.
+  for (const auto& [file, line] : std::map<std::string, std::string>{
+           {"zak.dat", "5"}, {"logo.dat", "3"}, {"golden/frames.txt", "7"}}) {
+    const Outcome failed = verify("here", "res/" + file);
     EXPECT_EQ(failed.status, 1) << file;
-    EXPECT_EQ(failed.errText, "orbitra-capture: " + file +
-                                  " is damaged: its SHA-256 differs from res/golden/sums.txt\n");
+    EXPECT_EQ(failed.errText, both + "orbitra-capture: " + own + "/" + file +
+                                  " is damaged: its SHA-256 differs from line " + line + " of " +
+                                  own + "/golden/sums.txt\n");
   }
   // A music file that the sums let pass but the mixer cannot load ends as the intro would.
   std::ofstream(dir + "frames.txt") << listed.outText;
@@ -276,18 +310,26 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
                 fs::copy_options::overwrite_existing);
   std::ofstream(work.path() + "/res/zak.dat", std::ios::trunc);
   ASSERT_EQ(makeSums(), 0);
-  const Outcome unloadable = capture("--verify", "", work.path());
+  const Outcome unloadable = capture("--verify", "", work.path(), tool);
   EXPECT_EQ(unloadable.status, 1);
-  EXPECT_EQ(unloadable.errText, "Music load error! File: res/zak.dat\n");
-  // A list that is no list, or none at all, is named before anything is loaded.
+  EXPECT_EQ(unloadable.errText, "Music load error! File: res/zak.dat (read from " + own + ")\n");
+  // A list that is no list, none at all, a pipe or a file far too large is named, with the
+  // reason, before anything is loaded or read from it.
   std::ofstream(dir + "sound.txt") << "sound\n";
   ASSERT_EQ(makeSums(), 0);
-  EXPECT_EQ(capture("--verify", "", work.path()).errText,
-            "orbitra-capture: cannot read the golden list res/golden/sound.txt: line 1 is not "
-            "\"sound <seconds>\"\n");
+  const auto refused = [&] { return capture("--verify", "", work.path(), tool).errText; };
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
+                           "/golden/sound.txt: line 1 is not \"sound <seconds>\"\n");
+  fs::resize_file(work.path() + "/res/zak.dat", 16 << 20 | 1);
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read " + own +
+                           "/zak.dat: it is larger than 16777216 bytes\n");
+  fs::resize_file(work.path() + "/res/zak.dat", 0);
   fs::remove(dir + "sums.txt");
-  EXPECT_EQ(capture("--verify", "", work.path()).errText,
-            "orbitra-capture: cannot read the golden list res/golden/sums.txt\n");
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
+                           "/golden/sums.txt: No such file or directory\n");
+  ASSERT_EQ(mkfifo((dir + "sums.txt").c_str(), 0600), 0);
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
+                           "/golden/sums.txt: it is not a regular file\n");
 }
 
 // The golden lists' readers take a list only whole: every line complete and in its place,
@@ -318,6 +360,8 @@ TEST(CaptureExecTest, GoldenListsAreReadWhole) {
             "line 3 is \"40\" where the run has \"20\"");
   EXPECT_EQ(readFrames("frames 4294967290 20\n"),
             "line 1 asks for an end tick the clock cannot reach without wrapping");
+  // Refused from its first line alone, before a line is kept for the run it asks for.
+  EXPECT_EQ(readFrames("frames 4294967275 20\n"), "line 1 asks for a run longer than a day");
 
   const auto readSound = [&](const std::string& text) {
     SoundCheck check;
@@ -344,20 +388,49 @@ TEST(CaptureExecTest, GoldenListsAreReadWhole) {
   const auto sums = [&](const std::string& text) {
     int files = 0;
     std::string error;
-    const auto read = [](const std::string& name, std::string& contents) {
+    const auto read = [](const std::string& name, std::string& contents, std::string& why) {
       contents = name == "res/a.dat" ? "abc" : "";
+      why = "gone";
       return name.compare(0, 4, "res/") == 0;
     };
-    return checkSums(text, shipped, read, files, error) ? std::to_string(files) + " intact" : error;
+    return checkSums(text, shipped, read, files, error, "/d/") ? std::to_string(files) + " intact"
+                                                                : error;
   };
   const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
   const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
   EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + " *res/b.dat\n"), "2 intact");
-  EXPECT_EQ(sums(empty + "  res/a.dat\n" + empty + "  res/b.dat\n"),
-            "res/a.dat is damaged: its SHA-256 differs from res/golden/sums.txt");
-  EXPECT_EQ(sums(abc + "  res/a.dat\n"), "res/golden/sums.txt does not list res/b.dat");
+  EXPECT_EQ(sums(abc + "  res/a.dat\n" + abc + "  res/b.dat\n"),
+            "/d/res/b.dat is damaged: its SHA-256 differs from line 2 of /d/res/golden/sums.txt");
+  EXPECT_EQ(sums(abc + "  res/a.dat\n"), "/d/res/golden/sums.txt does not list res/b.dat");
   EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + "  res/b.dat\n" + empty + "  res/../x\n"),
-            "line 3 of res/golden/sums.txt is not \"<sha-256>  <file>\"");
+            "line 3 of /d/res/golden/sums.txt is not \"<sha-256>  <file>\"");
+  // A name the download does not ship is the list's damage; a shipped file is the file's.
+  EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + "  res/b.dat\n" + empty + "  x/c\n"),
+            "line 3 of /d/res/golden/sums.txt names x/c, which cannot be read: gone");
+
+  // SHA-256's standard vectors, one of each length class of the padding (a block's room for the
+  // length ends at 55 bytes), fed in uneven pieces, and a million bytes.
+  const std::map<size_t, std::string> vectors = {
+      {55, "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+      {56, "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+      {63, "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34"},
+      {64, "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+      {119, "31eba51c313a5c08226adf18d4a359cfdfd8d2e816b13f4af952f7ea6584dcfb"},
+      {120, "2f3d335432c70b580af0e8e1b3674a7c020d683aa5f73aaaedfdc55af904c21c"},
+      {1000000, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"}};
+  for (const auto& [length, digest] : vectors) {
+    const std::string letters(length, 'a');
+    Sha256 sum;
+    for (size_t at = 0; at < length; at += 7) {
+      sum.add(letters.data() + at, std::min<size_t>(7, length - at));
+    }
+    EXPECT_EQ(sum.hex(), digest) << length << " bytes";
+  }
+  Sha256 none, nist;
+  EXPECT_EQ(none.hex(), empty);
+  const std::string two = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+  nist.add(two.data(), two.size());
+  EXPECT_EQ(nist.hex(), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
 }
 
 // A symbolic link is written through and kept; a link to an open file (/dev/stdout is one,

@@ -3,7 +3,9 @@
 #include <SDL_mixer.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 
 #include "app/frameLoop.h"
@@ -27,8 +29,10 @@ Uint32 scriptedTicks() {
 std::string FrameSource::missingAsset() {
   for (const char* file : assets::all) {
     const std::string path = assetFile(file);
+    std::string reason;
+    if (!checkReadableFile(path, maxAssetBytes, reason)) return path + ": " + reason;
     std::FILE* readable = openFile(path, "rb");
-    if (readable == nullptr) return path;
+    if (readable == nullptr) return path + ": " + std::strerror(errno);
     std::fclose(readable);
   }
   return "";
