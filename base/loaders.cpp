@@ -58,8 +58,8 @@ Mix_Music* loadMusic(const char* file) {
 }
 
 Mix_Chunk* loadSound(const char* file) {
-  Mix_Chunk* sound =
-      Mix_LoadWAV_RW(SDL_RWFromFile(checkedAsset("Soundfx load error! File: ", file).c_str(), "rb"), 1);
+  Mix_Chunk* sound = Mix_LoadWAV_RW(
+      SDL_RWFromFile(checkedAsset("Soundfx load error! File: ", file).c_str(), "rb"), 1);
   if (sound == nullptr) fileMissing("Soundfx load error! File: ", file);
   return sound;
 }

@@ -309,7 +309,8 @@ bool checkSums(const std::string& text, const std::vector<std::string>& required
     Sha256 sum;
     sum.add(contents.data(), contents.size());
     if (sum.hex() != lines[i].substr(0, 64)) {
-      error = root + names[i] + " is damaged: its SHA-256 differs from " + lineError(i, "of " + list);
+      error =
+          root + names[i] + " is damaged: its SHA-256 differs from " + lineError(i, "of " + list);
       return false;
     }
     ++files;

@@ -48,8 +48,8 @@ Outcome capture(const std::string& arguments, const std::string& environment = "
   if (!mayStart(program)) return {};
   const std::string errFile =
       fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
-  const std::string command = "cd '" + folder + "' && env " + environment + " '" + program +
-                              "' " + arguments + " 2>'" + errFile + "' </dev/null";
+  const std::string command = "cd '" + folder + "' && env " + environment + " '" + program + "' " +
+                              arguments + " 2>'" + errFile + "' </dev/null";
   Outcome run;
   FILE* output = popen(command.c_str(), "r");
   char buffer[65536];
@@ -264,11 +264,11 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   };
   const Outcome passed = verify("");
   EXPECT_EQ(passed.status, 0);
-  EXPECT_EQ(passed.errText,
-            "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact in " + own +
-                "\n");
-  fs::copy(work.path() + "/res", other.path() + "/res", fs::copy_options::recursive |
-                                                          fs::copy_options::overwrite_existing);
+  EXPECT_EQ(
+      passed.errText,
+      "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact in " + own + "\n");
+  fs::copy(work.path() + "/res", other.path() + "/res",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   const Outcome passedHere = verify("here");
   EXPECT_EQ(passedHere.status, 0);
   EXPECT_EQ(passedHere.errText, both +
@@ -321,8 +321,8 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
                            "/golden/sound.txt: line 1 is not \"sound <seconds>\"\n");
   fs::resize_file(work.path() + "/res/zak.dat", 16 << 20 | 1);
-  EXPECT_EQ(refused(), "orbitra-capture: cannot read " + own +
-                           "/zak.dat: it is larger than 16777216 bytes\n");
+  EXPECT_EQ(refused(),
+            "orbitra-capture: cannot read " + own + "/zak.dat: it is larger than 16777216 bytes\n");
   fs::resize_file(work.path() + "/res/zak.dat", 0);
   fs::remove(dir + "sums.txt");
   EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
@@ -394,7 +394,7 @@ TEST(CaptureExecTest, GoldenListsAreReadWhole) {
       return name.compare(0, 4, "res/") == 0;
     };
     return checkSums(text, shipped, read, files, error, "/d/") ? std::to_string(files) + " intact"
-                                                                : error;
+                                                               : error;
   };
   const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
   const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
@@ -665,8 +665,8 @@ TEST(CaptureExecTest, EnlargementIsAnExactCopy) {
   EXPECT_EQ(mismatches, 0);
 }
 
-// Each refusal and failure: one line naming the cause, a non-zero status, and nothing left
-// behind under any name.
+// Each refusal and failure: one line naming the cause, its status, and nothing left behind
+// under any name.
 TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
   TempWorkDir work;
   const std::string out = work.path() + "/out";
@@ -680,8 +680,15 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
                         << ending << "\n";
     fs::permissions(fake, fs::perms::owner_all);
   }
+  // Not to be replaced: a read-only file, even for the superuser.
+  const std::string readOnly = work.path() + "/kept.wav";
+  std::ofstream(readOnly) << "kept";
+  fs::permissions(readOnly, fs::perms::owner_read);
+  // Usage errors end with status 2, as the manual says; failures with 1.
   struct Case {
-    std::string arguments, says, environment = "", folder = ORBITRA_SOURCE_DIR;
+    std::string arguments, says;
+    int status = 2;
+    std::string environment = "", folder = ORBITRA_SOURCE_DIR;
   };
   const std::vector<Case> cases = {
       {"--frobnicate", "unknown option --frobnicate"},
@@ -693,21 +700,26 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
       {"--quiet --frames 5", "nothing to make"},
       {"--quiet --frames 5 --shot 9000", "comes after the last frame"},
       {"--quiet -o " + out + "/a.mp4", "lossless video goes into .mkv"},
+      {wav + " --y4m " + out + "/./a.wav",
+       "--wav " + out + "/a.wav and --y4m " + out + "/./a.wav name the same file"},
       {"--quiet --frames 5 --wav " + out + "/no/such/folder/a.wav",
-       "cannot write " + out + "/no/such/folder/a.wav"},
-      {"--quiet --frames 5 --y4m " + out, "it is a folder"},
+       "cannot write " + out + "/no/such/folder/a.wav", 1},
+      {"--quiet --frames 5 --y4m " + out, "it is a folder", 1},
+      {"--quiet --frames 5 --wav " + readOnly, "cannot write " + readOnly + ": Permission denied",
+       1},
+      {wav + " >&-", "standard output is closed", 1},
       // Missing programs and files.
-      {wav, "cannot read res/", "", work.path()},
-      {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", "PATH=/nonexistent"},
-      {wav + " -o " + out + "/a.mkv", "ffmpeg failed: last\n", "PATH=" + work.path() + "/exit1"},
-      {wav + " -o " + out + "/a.mkv", "without writing the video",
+      {wav, "cannot read res/zak.dat: No such file or directory; run it from", 1, "", work.path()},
+      {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", 1, "PATH=/nonexistent"},
+      {wav + " -o " + out + "/a.mkv", "ffmpeg failed: last\n", 1, "PATH=" + work.path() + "/exit1"},
+      {wav + " -o " + out + "/a.mkv", "without writing the video", 1,
        "PATH=" + work.path() + "/exit0"},
       // A full disk halfway: the WAV, complete by then, must not appear either.
-      {wav + " --y4m /dev/full", "cannot write /dev/full: No space left on device"},
+      {wav + " --y4m /dev/full", "cannot write /dev/full: No space left on device", 1},
   };
   for (const Case& c : cases) {
     const Outcome run = capture(c.arguments, c.environment, c.folder);
-    EXPECT_NE(run.status, 0) << c.arguments;
+    EXPECT_EQ(run.status, c.status) << c.arguments;
     EXPECT_EQ(std::count(run.errText.begin(), run.errText.end(), '\n'), 1) << run.errText;
     EXPECT_EQ(run.errText.rfind("orbitra-capture: ", 0), 0u) << run.errText;
     EXPECT_EQ(run.outText, "");
@@ -715,17 +727,28 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
     EXPECT_TRUE(fs::is_empty(out))
         << c.arguments << " left " << fs::directory_iterator(out)->path();
   }
-  // Started under nohup, a hangup leaves it running; ended by a signal while an encoder stalls,
-  // it leaves nothing. A name as long as the file system allows is written.
+  EXPECT_EQ(readFile(readOnly), "kept");
+  // Started under nohup, a hangup leaves it running; ended by any signal that ends it while an
+  // encoder stalls, or by the file-size limit, it leaves nothing. (A job started by a shell in
+  // the background ignores SIGQUIT unless told otherwise.)
   std::ofstream(work.path() + "/exit1/ffmpeg") << "#!/bin/sh\nexec sleep 3\n";
-  const int ended =
-      std::system(("cd " ORBITRA_SOURCE_DIR " && PATH=" + work.path() +
-                   "/exit1:$PATH sh -c \"(trap '' HUP; exec " ORBITRA_CAPTURE + wav + " -o " + out +
-                   "/a.mkv) & sleep 1; kill -HUP \\$!; sleep 0.2; "
-                   "kill \\$!; wait \\$!\"")
+  for (int signal : {SIGTERM, SIGQUIT, SIGUSR1, SIGALRM}) {
+    const int ended = std::system(
+        ("cd " ORBITRA_SOURCE_DIR " && PATH=" + work.path() +
+         "/exit1:$PATH sh -c \"(trap '' HUP; exec env --default-signal=QUIT " ORBITRA_CAPTURE +
+         wav + " -o " + out + "/a.mkv) & sleep 1; kill -HUP \\$!; sleep 0.2; kill -" +
+         std::to_string(signal) + " \\$!; wait \\$!\"")
+            .c_str());
+    EXPECT_EQ(WEXITSTATUS(ended), 128 + signal);
+    EXPECT_TRUE(fs::is_empty(out)) << signal << " left " << fs::directory_iterator(out)->path();
+  }
+  const int limited =
+      std::system(("cd " ORBITRA_SOURCE_DIR " && sh -c 'ulimit -f 8; exec " +
+                   std::string(ORBITRA_CAPTURE) + " --quiet --frames 100 --wav " + out + "/a.wav'")
                       .c_str());
-  EXPECT_EQ(WEXITSTATUS(ended), 128 + SIGTERM);
+  EXPECT_EQ(WEXITSTATUS(limited), 128 + SIGXFSZ);
   EXPECT_TRUE(fs::is_empty(out)) << fs::directory_iterator(out)->path();
+  // A name as long as the file system allows is written.
   const std::string longest = out + "/" + std::string(251, 'n') + ".wav";
   EXPECT_EQ(capture("--quiet --frames 1 --wav " + longest).status, 0);
   EXPECT_EQ(fs::file_size(longest), 44u + 441 * 4);

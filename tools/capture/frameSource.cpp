@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/frameLoop.h"
 #include "app/intro.h"

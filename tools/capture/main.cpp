@@ -19,7 +19,9 @@ int main(int argc, char** argv) {
   for (int fd : {0, 1, 2}) {
     if (fcntl(fd, F_GETFD) == -1) {
       std::fprintf(stderr, "orbitra-capture: standard %s is closed\n",
-                   fd == 0 ? "input" : fd == 1 ? "output" : "error");
+                   fd == 0   ? "input"
+                   : fd == 1 ? "output"
+                             : "error");
       return 1;
     }
   }
