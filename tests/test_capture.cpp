@@ -48,8 +48,9 @@ Outcome capture(const std::string& arguments, const std::string& environment = "
   if (!mayStart(program)) return {};
   const std::string errFile =
       fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
-  const std::string command = "cd '" + folder + "' && env " + environment + " '" + program + "' " +
-                              arguments + " 2>'" + errFile + "' </dev/null";
+  // Bounded: a file the tool should refuse may otherwise hold it for ever.
+  const std::string command = "cd '" + folder + "' && timeout 120 env " + environment + " '" +
+                              program + "' " + arguments + " 2>'" + errFile + "' </dev/null";
   Outcome run;
   FILE* output = popen(command.c_str(), "r");
   char buffer[65536];
