@@ -674,6 +674,10 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
   const std::string readOnly = work.path() + "/kept.wav";
   std::ofstream(readOnly) << "kept";
   fs::permissions(readOnly, fs::perms::owner_read);
+  // The intro's files with an empty music file.
+  fs::create_directories(work.path() + "/silent");
+  fs::copy(ORBITRA_SOURCE_DIR "/res", work.path() + "/silent/res", fs::copy_options::recursive);
+  fs::resize_file(work.path() + "/silent/res/zak.dat", 0);
   // Usage errors end with status 2, as the manual says; failures with 1.
   struct Case {
     std::string arguments, says;
@@ -701,6 +705,7 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
       // Missing programs and files.
       {wav, "cannot read res/zak.dat: No such file or directory; run it from", 1, "", work.path()},
       {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", 1, "PATH=/nonexistent"},
+      {wav, "cannot load the music res/zak.dat: it is empty", 1, "", work.path() + "/silent"},
       {wav + " -o " + out + "/a.mkv", "ffmpeg failed: last\n", 1, "PATH=" + work.path() + "/exit1"},
       {wav + " -o " + out + "/a.mkv", "without writing the video", 1,
        "PATH=" + work.path() + "/exit0"},
