@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "base/system.h"
 
@@ -12,9 +15,41 @@ bool isDirectory(const std::string& path) {
   return pathInfo(path, info) && info.folder;
 }
 
+bool rootFixed = false;
+std::string fixedRoot;
+
 // Decided afresh each time: a working directory can change between two loads.
 std::string dataRoot() {
+  if (rootFixed) return fixedRoot;
   if (isDirectory("res")) return "";
+  return ownDataRoot();
+}
+
+// A folder's name fit for one line of a message.
+std::string oneLine(const std::string& text) {
+  std::string line;
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7f) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      line += escaped;
+    } else {
+      line += static_cast<char>(c);
+    }
+  }
+  return line;
+}
+
+std::string workingFolder() {
+  char* folder = getcwd(nullptr, 0);
+  if (folder == nullptr) return "";
+  std::string name(folder);
+  std::free(folder);
+  return name;
+}
+}  // namespace
+
+std::string ownDataRoot() {
   const std::string beside = programDirectory();
   if (!beside.empty()) {
     const std::string installed = beside + "/" ORBITRA_INSTALLED_DATA_DIR;
@@ -27,7 +62,10 @@ std::string dataRoot() {
   for (const std::string& folder : {beside, beside + "/.."}) {
     // Read with the C library: a stream here would bring the whole stream library into the
     // browser's download.
-    std::FILE* file = openFile(folder + "/" ORBITRA_SOURCE_TREE_FILE, "r");
+    const std::string name = folder + "/" ORBITRA_SOURCE_TREE_FILE;
+    std::string reason;
+    if (!checkReadableFile(name, 4096, reason)) continue;
+    std::FILE* file = openFile(name, "r");
     if (file == nullptr) continue;
     char line[4096];
     const bool read = std::fgets(line, sizeof line, file) != nullptr;
@@ -39,7 +77,11 @@ std::string dataRoot() {
   }
   return "";
 }
-}  // namespace
+
+void useDataRoot(const std::string& root) {
+  fixedRoot = root;
+  rootFixed = true;
+}
 
 std::string assetFile(const char* name) {
   if (isAbsolutePath(name)) return name;
@@ -47,21 +89,56 @@ std::string assetFile(const char* name) {
 }
 
 std::string assetFolderNote() {
-  if (!isDirectory("res")) return "";
-  const std::string beside = programDirectory();
-  if (beside.empty() || !isDirectory(beside + "/" ORBITRA_INSTALLED_DATA_DIR "/res")) return "";
-  char folder[4096];
-  if (getcwd(folder, sizeof folder) == nullptr) return "";
-  return std::string(" (read from ") + folder + (folder[1] == '\0' ? "" : "/") + "res)";
+  std::string folder;
+  if (rootFixed) {
+    folder = isAbsolutePath(fixedRoot.c_str()) ? fixedRoot : workingFolder() + "/" + fixedRoot;
+  } else {
+    if (!isDirectory("res") || ownDataRoot().empty()) return "";
+    folder = workingFolder() + "/";
+  }
+  if (folder.size() >= 2 && folder.compare(folder.size() - 2, 2, "//") == 0) folder.pop_back();
+  return " (read from " + oneLine(folder) + "res)";
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
-  std::FILE* file = openFile(path, "rb");
-  if (file == nullptr) return false;
+bool checkReadableFile(const std::string& path, long long limit, std::string& reason) {
+  PathInfo info;
+  if (!pathInfo(path, info)) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  if (!info.regular) {
+    reason = "it is not a regular file";
+    return false;
+  }
+  if (info.size > limit) {
+    reason = "it is larger than " + std::to_string(limit) + " bytes";
+    return false;
+  }
+  return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes, long long limit,
+                   std::string& reason) {
   bytes.clear();
+  if (!checkReadableFile(path, limit, reason)) return false;
+  std::FILE* file = openFile(path, "rb");
+  if (file == nullptr) {
+    reason = std::strerror(errno);
+    return false;
+  }
   char block[1 << 16];
-  for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
+  // A file that grows while it is read is held to the same bound.
+  for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) {
+    if (static_cast<long long>(bytes.size() + got) > limit) {
+      std::fclose(file);
+      bytes.clear();
+      reason = "it is larger than " + std::to_string(limit) + " bytes";
+      return false;
+    }
+    bytes.append(block, got);
+  }
   const bool read = std::ferror(file) == 0;
+  if (!read) reason = std::strerror(errno);
   std::fclose(file);
   return read;
 }

@@ -16,14 +16,27 @@ namespace {
 }
 
 // A file the intro cannot read is, for a person, nearly always one left behind when unpacking.
-[[noreturn]] void fileMissing(const char* text, const char* file) {
+[[noreturn]] void fileMissing(const char* text, const char* file, const std::string& reason = "") {
   adviseOnFailure(missingFileAdvice(assetFile(file)));
-  fatalReport(text, file);
+  fatalReport(text, (file + (reason.empty() ? "" : ": " + reason)).c_str());
+}
+
+// The path to hand the libraries, once what is there is known to be a regular file of a sane
+// size: they would block on a named pipe and read a device or a huge file without end. A file
+// that is not there at all keeps the classic message, without a reason.
+std::string checkedAsset(const char* text, const char* file) {
+  const std::string path = assetFile(file);
+  PathInfo info;
+  std::string reason;
+  if (pathInfo(path, info) && !checkReadableFile(path, maxAssetBytes, reason)) {
+    fileMissing(text, file, reason);
+  }
+  return path;
 }
 
 // Every caller uses the image at once, so a failed conversion ends the run like a missing file.
 SDL_Surface* loadDisplayFormat(const char* file) {
-  SDL_Surface* loaded = IMG_Load(assetFile(file).c_str());
+  SDL_Surface* loaded = IMG_Load(checkedAsset("Image load error!  File: ", file).c_str());
   if (loaded == nullptr) fileMissing("Image load error!  File: ", file);
   SDL_Surface* converted = SDL_DisplayFormat(loaded);
   SDL_FreeSurface(loaded);
@@ -33,19 +46,20 @@ SDL_Surface* loadDisplayFormat(const char* file) {
 }  // namespace
 
 TTF_Font* loadFont(const char* file, int size) {
-  TTF_Font* font = TTF_OpenFont(assetFile(file).c_str(), size);
+  TTF_Font* font = TTF_OpenFont(checkedAsset("Font load failed! : ", file).c_str(), size);
   if (font == nullptr) fileMissing("Font load failed! : ", file);
   return font;
 }
 
 Mix_Music* loadMusic(const char* file) {
-  Mix_Music* music = Mix_LoadMUS(assetFile(file).c_str());
+  Mix_Music* music = Mix_LoadMUS(checkedAsset("Music load error! File: ", file).c_str());
   if (music == nullptr) fileMissing("Music load error! File: ", file);
   return music;
 }
 
 Mix_Chunk* loadSound(const char* file) {
-  Mix_Chunk* sound = Mix_LoadWAV_RW(SDL_RWFromFile(assetFile(file).c_str(), "rb"), 1);
+  Mix_Chunk* sound = Mix_LoadWAV_RW(
+      SDL_RWFromFile(checkedAsset("Soundfx load error! File: ", file).c_str(), "rb"), 1);
   if (sound == nullptr) fileMissing("Soundfx load error! File: ", file);
   return sound;
 }

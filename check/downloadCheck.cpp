@@ -9,8 +9,9 @@
 namespace {
 // A golden list's text; false with `error` naming the file.
 bool readList(const char* name, std::string& text, std::string& error) {
-  if (readWholeFile(assetFile(name), text)) return true;
-  error = "cannot read the golden list " + assetFile(name);
+  std::string reason;
+  if (readWholeFile(assetFile(name), text, maxListBytes, reason)) return true;
+  error = "cannot read the golden list " + assetFile(name) + ": " + reason;
   return false;
 }
 
@@ -26,10 +27,10 @@ bool DownloadCheck::begin(bool acceptMixer32, std::string& error) {
   if (!readList(goldenSumsName, sums, error)) return false;
   std::vector<std::string> required(std::begin(assets::all), std::end(assets::all));
   required.insert(required.end(), {goldenFramesName, goldenSoundName});
-  const auto read = [](const std::string& name, std::string& contents) {
-    return readWholeFile(assetFile(name.c_str()), contents);
+  const auto read = [](const std::string& name, std::string& contents, std::string& why) {
+    return readWholeFile(assetFile(name.c_str()), contents, maxAssetBytes, why);
   };
-  if (!checkSums(sums, required, read, filesIntact, error)) return false;
+  if (!checkSums(sums, required, read, filesIntact, error, assetFile(""))) return false;
   if (!readList(goldenFramesName, frameList, error)) return false;
   if (!frames.read(frameList, reason)) return listError(goldenFramesName, reason, error);
   if (!readList(goldenSoundName, soundList, error)) return false;

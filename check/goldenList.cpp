@@ -84,6 +84,34 @@ bool checkCount(size_t lines, size_t expected, std::string& error) {
 }
 }  // namespace
 
+// The lines a frame list holds for its run, in order, as the listing prints them.
+struct GoldenCheck::RunLines {
+  uint32_t end;
+  uint32_t every;
+  const std::vector<uint32_t>& jumps;
+  uint64_t tick = 0;
+  bool allGiven = false;
+  size_t jump = 0;
+
+  bool next(Line& line) {
+    if (tick <= end) {
+      line = {false, static_cast<uint32_t>(tick), 0};
+      // The next line is the first frame at or after the next multiple of `every`.
+      const uint64_t mark = (tick / every + 1) * every;
+      tick = (mark + 19) / 20 * 20;
+      return true;
+    }
+    if (!allGiven) {
+      allGiven = true;
+      line = {true, 0, 0};
+      return true;
+    }
+    if (jump == jumps.size()) return false;
+    line = {false, jumps[jump++], 0};
+    return true;
+  }
+};
+
 bool GoldenCheck::read(const std::string& text, std::string& error) {
   const std::vector<std::string> lines = listLines(text);
   const std::vector<std::string> header =
@@ -100,6 +128,11 @@ bool GoldenCheck::read(const std::string& text, std::string& error) {
     error = lineError(0, "asks for an end tick the clock cannot reach without wrapping");
     return false;
   }
+  // A day at most, as for the sound: a list cannot make the check run for ever.
+  if (runEnd_ > maxRunEnd) {
+    error = lineError(0, "asks for a run longer than a day");
+    return false;
+  }
   for (size_t i = 3; i < header.size(); ++i) {
     uint32_t jump = 0;
     if (!parseNumber(header[i], jump)) {
@@ -108,19 +141,10 @@ bool GoldenCheck::read(const std::string& text, std::string& error) {
     }
     jumps_.push_back(jump);
   }
-  // The ticks the list must hold, in order, as the listing prints them.
-  std::vector<Line> expected;
-  uint64_t nextMark = 0;
-  for (uint64_t tick = 0; tick <= runEnd_; tick += 20) {
-    if (tick < nextMark) continue;
-    expected.push_back({false, static_cast<uint32_t>(tick), 0});
-    while (nextMark <= tick) nextMark += every;
-  }
-  expected.push_back({true, 0, 0});
-  for (uint32_t jump : jumps_) expected.push_back({false, jump, 0});
-
-  for (size_t i = 1; i < lines.size() && i <= expected.size(); ++i) {
-    Line line = expected[i - 1];
+  // The lines the run asks for, made one at a time: only as many are kept as the list holds.
+  RunLines expected{runEnd_, every, jumps_};
+  Line line{};
+  for (size_t i = 1; i < lines.size() && expected.next(line); ++i) {
     const std::vector<std::string> parts = fields(lines[i]);
     const std::string label = line.all ? "all" : std::to_string(line.tick);
     if (parts.size() != 2 || !parseHash(parts[1], line.hash)) {
@@ -133,7 +157,10 @@ bool GoldenCheck::read(const std::string& text, std::string& error) {
     }
     lines_.push_back(line);
   }
-  return checkCount(lines.size(), expected.size() + 1, error);
+  RunLines counted{runEnd_, every, jumps_};
+  size_t count = 0;
+  while (counted.next(line)) ++count;
+  return checkCount(lines.size(), count + 1, error);
 }
 
 bool GoldenCheck::differs(const std::string& what) {
@@ -242,9 +269,11 @@ bool SoundCheck::passed() const {
 }
 
 bool checkSums(const std::string& text, const std::vector<std::string>& required,
-               const std::function<bool(const std::string&, std::string&)>& read, int& files,
-               std::string& error) {
+               const std::function<bool(const std::string&, std::string&, std::string&)>& read,
+               int& files, std::string& error, const std::string& root,
+               const std::string& listName) {
   const std::vector<std::string> lines = listLines(text);
+  const std::string list = listName.empty() ? root + goldenSumsName : listName;
   std::vector<std::string> names;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
@@ -255,28 +284,33 @@ bool checkSums(const std::string& text, const std::vector<std::string>& required
                         ("/" + name + "/").find("/../") == std::string::npos;
     if (!isHex(line.substr(0, 64), 64) ||
         (line.compare(64, 2, "  ") != 0 && line.compare(64, 2, " *") != 0) || !inside) {
-      error = lineError(i, "of " + std::string(goldenSumsName) + " is not \"<sha-256>  <file>\"");
+      error = lineError(i, "of " + list + " is not \"<sha-256>  <file>\"");
       return false;
     }
     names.push_back(name);
   }
   for (const std::string& name : required) {
     if (std::find(names.begin(), names.end(), name) == names.end()) {
-      error = std::string(goldenSumsName) + " does not list " + name;
+      error = list + " does not list " + name;
       return false;
     }
   }
   files = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
-    std::string contents;
-    if (!read(names[i], contents)) {
-      error = "cannot read " + names[i];
+    std::string contents, reason;
+    if (!read(names[i], contents, reason)) {
+      // A name the download does not ship is the list's fault, not a file's.
+      const bool shipped = std::find(required.begin(), required.end(), names[i]) != required.end();
+      error = shipped ? "cannot read " + root + names[i] + ": " + reason
+                      : lineError(i, "of " + list + " names " + names[i] +
+                                         ", which cannot be read: " + reason);
       return false;
     }
     Sha256 sum;
     sum.add(contents.data(), contents.size());
     if (sum.hex() != lines[i].substr(0, 64)) {
-      error = names[i] + " is damaged: its SHA-256 differs from " + goldenSumsName;
+      error =
+          root + names[i] + " is damaged: its SHA-256 differs from " + lineError(i, "of " + list);
       return false;
     }
     ++files;

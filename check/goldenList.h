@@ -42,11 +42,13 @@ class GoldenCheck {
   std::string verdict() const;
 
  private:
+  static constexpr uint32_t maxRunEnd = 86400000;  // a day, in ms
   struct Line {
     bool all;
     uint32_t tick;
     uint64_t hash;
   };
+  struct RunLines;
   bool differs(const std::string& what);
 
   std::vector<Line> lines_;
@@ -96,9 +98,12 @@ class SoundCheck {
 };
 
 // The sums list, as sha256sum writes it: "<sha-256>  <name>" for each file the download ships
-// for the intro, named as the assets are. `read` loads a file's bytes, false when it cannot.
-// True when the list names every one of `required`, nothing outside the data, and each file
-// has its sum; otherwise false with one line naming the first file (or line) that fails.
+// for the intro, named as the assets are. `read` loads a file's bytes, false with the reason as
+// a phrase when it cannot. True when the list names every one of `required`, nothing outside
+// the data, and each file has its sum; otherwise false with one line naming the first file (or
+// line of the list) that fails, each name after `root`, the folder that holds res/ ("" or
+// ending in "/"), the list named `listName` when it is not that folder's own.
 bool checkSums(const std::string& text, const std::vector<std::string>& required,
-               const std::function<bool(const std::string&, std::string&)>& read, int& files,
-               std::string& error);
+               const std::function<bool(const std::string&, std::string&, std::string&)>& read,
+               int& files, std::string& error, const std::string& root = "",
+               const std::string& listName = "");

@@ -21,6 +21,7 @@
 
 #include "base/frameHash.h"
 #include "check/goldenList.h"
+#include "check/sha256.h"
 #include "support/runProgram.h"
 #include "support/testPlatform.h"
 
@@ -42,12 +43,14 @@ std::string readFile(const std::string& path) {
 // Runs the tool from `folder` (the source tree by default, where res/ lives), its standard
 // output a pipe.
 Outcome capture(const std::string& arguments, const std::string& environment = "",
-                const std::string& folder = ORBITRA_SOURCE_DIR) {
-  if (!mayStart(ORBITRA_CAPTURE)) return {};
+                const std::string& folder = ORBITRA_SOURCE_DIR,
+                const std::string& program = ORBITRA_CAPTURE) {
+  if (!mayStart(program)) return {};
   const std::string errFile =
       fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
-  const std::string command = "cd '" + folder + "' && env " + environment + " '" + ORBITRA_CAPTURE +
-                              "' " + arguments + " 2>'" + errFile + "' </dev/null";
+  // Bounded: a file the tool should refuse may otherwise hold it for ever.
+  const std::string command = "cd '" + folder + "' && timeout 120 env " + environment + " '" +
+                              program + "' " + arguments + " 2>'" + errFile + "' </dev/null";
   Outcome run;
   FILE* output = popen(command.c_str(), "r");
   char buffer[65536];
@@ -197,15 +200,26 @@ TEST(CaptureExecTest, FramesMatchTheGoldenHashes) {
   }
 }
 
-// --verify of a copied data folder whose golden lists describe a short run (listed by
-// --hashes and --sound-hashes, their lines the golden lists' own) and whose sums are made by
-// sha256sum: it passes; a changed byte in a file names the file, an altered line of a list
-// (its sums made again) the first frame or second that differs, a damaged music file the
-// intro's own message.
+// --verify by a copy of the tool whose own data folder (a build tree's source tree) holds golden
+// lists of a short run (listed by --hashes and --sound-hashes, their lines the golden lists' own)
+// and sums made by sha256sum: it passes, naming that folder; a changed byte in a file names the
+// file and its line of the sums, also when started from a folder whose own res/ is intact; an
+// altered line of a list (its sums made again) the first frame or second that differs, a damaged
+// music file the intro's own message. A res/ in the working folder is checked too.
 TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
-  TempWorkDir work;
+  TempWorkDir work, other;
   fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", work.path() + "/res",
            fs::copy_options::recursive);
+  fs::copy(std::string(ORBITRA_SOURCE_DIR) + "/res", other.path() + "/res",
+           fs::copy_options::recursive);
+  fs::create_directory(work.path() + "/bin");
+  const std::string tool = work.path() + "/bin/orbitra-capture";
+  fs::copy_file(ORBITRA_CAPTURE, tool);
+  std::ofstream(work.path() + "/bin/orbitra-source-tree") << work.path() << "\n";
+  const std::string own = fs::canonical(work.path()).string() + "/res";
+  const std::string here = fs::canonical(other.path()).string() + "/res";
+  const std::string both = "orbitra-capture: the intro started here reads " + here + ", not " +
+                           own + ": checking both\n";
   const Outcome listed = capture("--hashes 1000 250 330890");
   ASSERT_EQ(listed.status, 0) << listed.errText;
   const Outcome sounds = capture("--sound-hashes 2");
@@ -234,7 +248,7 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   const auto verify = [&](const std::string& alter, const std::string& damage = "") {
     std::string frames = listed.outText, sound = sounds.outText;
     std::string& list = alter.find(' ') == 1 ? sound : frames;
-    if (!alter.empty()) {
+    if (!alter.empty() && alter != "here") {
       char& digit = list[list.find('\n', list.find("\n" + alter) + 1) - 1];
       digit = digit == '0' ? '1' : '0';
     }
@@ -247,12 +261,26 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
       file.seekp(100);
       file.put('\x5a');
     }
-    return capture("--verify", "", work.path());
+    return capture("--verify", "", alter == "here" ? other.path() : work.path(), tool);
   };
-  const Outcome passed = verify("");
+  // Passed, from its own folder and then from one with the same files; failed from one with a
+  // changed file.
+  std::string all = "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact in ";
+  all += own;
+  EXPECT_EQ(verify("").errText, all + "\n");
+  fs::copy(work.path() + "/res", other.path() + "/res",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  const Outcome passed = verify("here");
   EXPECT_EQ(passed.status, 0);
-  EXPECT_EQ(passed.errText,
-            "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact\n");
+  EXPECT_EQ(passed.errText, both + all + "; the intro started here reads " + here +
+                                ", whose 8 files are the same\n");
+  std::ofstream(other.path() + "/res/rball.dat", std::ios::app) << "x";
+  const Outcome failedHere = verify("here");
+  EXPECT_EQ(failedHere.status, 1);
+  EXPECT_EQ(failedHere.errText, both + all + ", but the intro started here reads " + here + ": " +
+                                    here +
+                                    "/rball.dat is damaged: its SHA-256 differs from line 4 of " +
+                                    own + "/golden/sums.txt\n");
   for (const auto& [line, verdict] : std::map<std::string, std::string>{
            {"500 ", "frame 25 (tick 500 ms) differs from the golden list"},
            {"all ",
@@ -262,13 +290,16 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
            {"1 ", "second 1 of the sound differs from the golden list"}}) {
     const Outcome failed = verify(line);
     EXPECT_EQ(failed.status, 1) << line;
-    EXPECT_EQ(failed.errText, "orbitra-capture: " + verdict + "\n");
+    EXPECT_EQ(failed.errText, "orbitra-capture: " + verdict + " in " + own + "\n");
   }
-  for (const std::string file : {"res/zak.dat", "res/logo.dat", "res/golden/frames.txt"}) {
-    const Outcome failed = verify("", file);
+  // The own copy damaged, the working folder's intact: the own copy is the one that fails.
+  for (const auto& [file, line] : std::map<std::string, std::string>{
+           {"zak.dat", "5"}, {"logo.dat", "3"}, {"golden/frames.txt", "7"}}) {
+    const Outcome failed = verify("here", "res/" + file);
     EXPECT_EQ(failed.status, 1) << file;
-    EXPECT_EQ(failed.errText, "orbitra-capture: " + file +
-                                  " is damaged: its SHA-256 differs from res/golden/sums.txt\n");
+    EXPECT_EQ(failed.errText, both + "orbitra-capture: " + own + "/" + file +
+                                  " is damaged: its SHA-256 differs from line " + line + " of " +
+                                  own + "/golden/sums.txt\n");
   }
   // A music file that the sums let pass but the mixer cannot load ends as the intro would.
   std::ofstream(dir + "frames.txt") << listed.outText;
@@ -276,18 +307,26 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
                 fs::copy_options::overwrite_existing);
   std::ofstream(work.path() + "/res/zak.dat", std::ios::trunc);
   ASSERT_EQ(makeSums(), 0);
-  const Outcome unloadable = capture("--verify", "", work.path());
+  const Outcome unloadable = capture("--verify", "", work.path(), tool);
   EXPECT_EQ(unloadable.status, 1);
-  EXPECT_EQ(unloadable.errText, "Music load error! File: res/zak.dat\n");
-  // A list that is no list, or none at all, is named before anything is loaded.
+  EXPECT_EQ(unloadable.errText, "Music load error! File: res/zak.dat (read from " + own + ")\n");
+  // A list that is no list, none at all, a pipe or a file far too large is named, with the
+  // reason, before anything is loaded or read from it.
   std::ofstream(dir + "sound.txt") << "sound\n";
   ASSERT_EQ(makeSums(), 0);
-  EXPECT_EQ(capture("--verify", "", work.path()).errText,
-            "orbitra-capture: cannot read the golden list res/golden/sound.txt: line 1 is not "
-            "\"sound <seconds>\"\n");
+  const auto refused = [&] { return capture("--verify", "", work.path(), tool).errText; };
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
+                           "/golden/sound.txt: line 1 is not \"sound <seconds>\"\n");
+  fs::resize_file(work.path() + "/res/zak.dat", 16 << 20 | 1);
+  EXPECT_EQ(refused(),
+            "orbitra-capture: cannot read " + own + "/zak.dat: it is larger than 16777216 bytes\n");
+  fs::resize_file(work.path() + "/res/zak.dat", 0);
   fs::remove(dir + "sums.txt");
-  EXPECT_EQ(capture("--verify", "", work.path()).errText,
-            "orbitra-capture: cannot read the golden list res/golden/sums.txt\n");
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
+                           "/golden/sums.txt: No such file or directory\n");
+  ASSERT_EQ(mkfifo((dir + "sums.txt").c_str(), 0600), 0);
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
+                           "/golden/sums.txt: it is not a regular file\n");
 }
 
 // The golden lists' readers take a list only whole: every line complete and in its place,
@@ -318,6 +357,8 @@ TEST(CaptureExecTest, GoldenListsAreReadWhole) {
             "line 3 is \"40\" where the run has \"20\"");
   EXPECT_EQ(readFrames("frames 4294967290 20\n"),
             "line 1 asks for an end tick the clock cannot reach without wrapping");
+  // Refused from its first line alone, before a line is kept for the run it asks for.
+  EXPECT_EQ(readFrames("frames 4294967275 20\n"), "line 1 asks for a run longer than a day");
 
   const auto readSound = [&](const std::string& text) {
     SoundCheck check;
@@ -344,20 +385,42 @@ TEST(CaptureExecTest, GoldenListsAreReadWhole) {
   const auto sums = [&](const std::string& text) {
     int files = 0;
     std::string error;
-    const auto read = [](const std::string& name, std::string& contents) {
+    const auto read = [](const std::string& name, std::string& contents, std::string& why) {
       contents = name == "res/a.dat" ? "abc" : "";
+      why = "gone";
       return name.compare(0, 4, "res/") == 0;
     };
-    return checkSums(text, shipped, read, files, error) ? std::to_string(files) + " intact" : error;
+    return checkSums(text, shipped, read, files, error, "/d/") ? std::to_string(files) + " intact"
+                                                               : error;
   };
   const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
   const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
   EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + " *res/b.dat\n"), "2 intact");
-  EXPECT_EQ(sums(empty + "  res/a.dat\n" + empty + "  res/b.dat\n"),
-            "res/a.dat is damaged: its SHA-256 differs from res/golden/sums.txt");
-  EXPECT_EQ(sums(abc + "  res/a.dat\n"), "res/golden/sums.txt does not list res/b.dat");
+  EXPECT_EQ(sums(abc + "  res/a.dat\n" + abc + "  res/b.dat\n"),
+            "/d/res/b.dat is damaged: its SHA-256 differs from line 2 of /d/res/golden/sums.txt");
+  EXPECT_EQ(sums(abc + "  res/a.dat\n"), "/d/res/golden/sums.txt does not list res/b.dat");
   EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + "  res/b.dat\n" + empty + "  res/../x\n"),
-            "line 3 of res/golden/sums.txt is not \"<sha-256>  <file>\"");
+            "line 3 of /d/res/golden/sums.txt is not \"<sha-256>  <file>\"");
+  // A name the download does not ship is the list's damage; a shipped file is the file's.
+  EXPECT_EQ(sums(abc + "  res/a.dat\n" + empty + "  res/b.dat\n" + empty + "  x/c\n"),
+            "line 3 of /d/res/golden/sums.txt names x/c, which cannot be read: gone");
+
+  // SHA-256 of each length class of the padding (a block has room for the length after at most
+  // 55 bytes), fed in uneven pieces, and the standard million bytes; 0 bytes is the empty file's.
+  for (const auto& [length, digest] : std::map<size_t, std::string>{
+           {55, "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+           {56, "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+           {63, "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34"},
+           {64, "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+           {119, "31eba51c313a5c08226adf18d4a359cfdfd8d2e816b13f4af952f7ea6584dcfb"},
+           {120, "2f3d335432c70b580af0e8e1b3674a7c020d683aa5f73aaaedfdc55af904c21c"},
+           {1000000, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"}}) {
+    const std::string letters(length, 'a');
+    Sha256 sum;
+    for (size_t at = 0; at < length; at += 7)
+      sum.add(&letters[at], std::min<size_t>(7, length - at));
+    EXPECT_EQ(sum.hex(), digest) << length << " bytes";
+  }
 }
 
 // A symbolic link is written through and kept; a link to an open file (/dev/stdout is one,
@@ -592,8 +655,8 @@ TEST(CaptureExecTest, EnlargementIsAnExactCopy) {
   EXPECT_EQ(mismatches, 0);
 }
 
-// Each refusal and failure: one line naming the cause, a non-zero status, and nothing left
-// behind under any name.
+// Each refusal and failure: one line naming the cause, its status, and nothing left behind
+// under any name.
 TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
   TempWorkDir work;
   const std::string out = work.path() + "/out";
@@ -607,8 +670,19 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
                         << ending << "\n";
     fs::permissions(fake, fs::perms::owner_all);
   }
+  // Not to be replaced: a read-only file, even for the superuser.
+  const std::string readOnly = work.path() + "/kept.wav";
+  std::ofstream(readOnly) << "kept";
+  fs::permissions(readOnly, fs::perms::owner_read);
+  // The intro's files with an empty music file.
+  fs::create_directories(work.path() + "/silent");
+  fs::copy(ORBITRA_SOURCE_DIR "/res", work.path() + "/silent/res", fs::copy_options::recursive);
+  fs::resize_file(work.path() + "/silent/res/zak.dat", 0);
+  // Usage errors end with status 2, as the manual says; failures with 1.
   struct Case {
-    std::string arguments, says, environment = "", folder = ORBITRA_SOURCE_DIR;
+    std::string arguments, says;
+    int status = 2;
+    std::string environment = "", folder = ORBITRA_SOURCE_DIR;
   };
   const std::vector<Case> cases = {
       {"--frobnicate", "unknown option --frobnicate"},
@@ -620,21 +694,27 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
       {"--quiet --frames 5", "nothing to make"},
       {"--quiet --frames 5 --shot 9000", "comes after the last frame"},
       {"--quiet -o " + out + "/a.mp4", "lossless video goes into .mkv"},
+      {wav + " --y4m " + out + "/./a.wav",
+       "--wav " + out + "/a.wav and --y4m " + out + "/./a.wav name the same file"},
       {"--quiet --frames 5 --wav " + out + "/no/such/folder/a.wav",
-       "cannot write " + out + "/no/such/folder/a.wav"},
-      {"--quiet --frames 5 --y4m " + out, "it is a folder"},
+       "cannot write " + out + "/no/such/folder/a.wav", 1},
+      {"--quiet --frames 5 --y4m " + out, "it is a folder", 1},
+      {"--quiet --frames 5 --wav " + readOnly, "cannot write " + readOnly + ": Permission denied",
+       1},
+      {wav + " >&-", "standard output is closed", 1},
       // Missing programs and files.
-      {wav, "cannot read res/", "", work.path()},
-      {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", "PATH=/nonexistent"},
-      {wav + " -o " + out + "/a.mkv", "ffmpeg failed: last\n", "PATH=" + work.path() + "/exit1"},
-      {wav + " -o " + out + "/a.mkv", "without writing the video",
+      {wav, "cannot read res/zak.dat: No such file or directory; run it from", 1, "", work.path()},
+      {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", 1, "PATH=/nonexistent"},
+      {wav, "cannot load the music res/zak.dat: it is empty", 1, "", work.path() + "/silent"},
+      {wav + " -o " + out + "/a.mkv", "ffmpeg failed: last\n", 1, "PATH=" + work.path() + "/exit1"},
+      {wav + " -o " + out + "/a.mkv", "without writing the video", 1,
        "PATH=" + work.path() + "/exit0"},
       // A full disk halfway: the WAV, complete by then, must not appear either.
-      {wav + " --y4m /dev/full", "cannot write /dev/full: No space left on device"},
+      {wav + " --y4m /dev/full", "cannot write /dev/full: No space left on device", 1},
   };
   for (const Case& c : cases) {
     const Outcome run = capture(c.arguments, c.environment, c.folder);
-    EXPECT_NE(run.status, 0) << c.arguments;
+    EXPECT_EQ(run.status, c.status) << c.arguments;
     EXPECT_EQ(std::count(run.errText.begin(), run.errText.end(), '\n'), 1) << run.errText;
     EXPECT_EQ(run.errText.rfind("orbitra-capture: ", 0), 0u) << run.errText;
     EXPECT_EQ(run.outText, "");
@@ -642,17 +722,28 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
     EXPECT_TRUE(fs::is_empty(out))
         << c.arguments << " left " << fs::directory_iterator(out)->path();
   }
-  // Started under nohup, a hangup leaves it running; ended by a signal while an encoder stalls,
-  // it leaves nothing. A name as long as the file system allows is written.
+  EXPECT_EQ(readFile(readOnly), "kept");
+  // Started under nohup, a hangup leaves it running; ended by any signal that ends it while an
+  // encoder stalls, or by the file-size limit, it leaves nothing. (A job started by a shell in
+  // the background ignores SIGQUIT unless told otherwise.)
   std::ofstream(work.path() + "/exit1/ffmpeg") << "#!/bin/sh\nexec sleep 3\n";
-  const int ended =
-      std::system(("cd " ORBITRA_SOURCE_DIR " && PATH=" + work.path() +
-                   "/exit1:$PATH sh -c \"(trap '' HUP; exec " ORBITRA_CAPTURE + wav + " -o " + out +
-                   "/a.mkv) & sleep 1; kill -HUP \\$!; sleep 0.2; "
-                   "kill \\$!; wait \\$!\"")
+  for (int signal : {SIGTERM, SIGQUIT, SIGUSR1, SIGALRM}) {
+    const int ended = std::system(
+        ("cd " ORBITRA_SOURCE_DIR " && PATH=" + work.path() +
+         "/exit1:$PATH sh -c \"(trap '' HUP; exec env --default-signal=QUIT " ORBITRA_CAPTURE +
+         wav + " -o " + out + "/a.mkv) & sleep 1; kill -HUP \\$!; sleep 0.2; kill -" +
+         std::to_string(signal) + " \\$!; wait \\$!\"")
+            .c_str());
+    EXPECT_EQ(WEXITSTATUS(ended), 128 + signal);
+    EXPECT_TRUE(fs::is_empty(out)) << signal << " left " << fs::directory_iterator(out)->path();
+  }
+  const int limited =
+      std::system(("cd " ORBITRA_SOURCE_DIR " && sh -c 'ulimit -f 8; exec " +
+                   std::string(ORBITRA_CAPTURE) + " --quiet --frames 100 --wav " + out + "/a.wav'")
                       .c_str());
-  EXPECT_EQ(WEXITSTATUS(ended), 128 + SIGTERM);
+  EXPECT_EQ(WEXITSTATUS(limited), 128 + SIGXFSZ);
   EXPECT_TRUE(fs::is_empty(out)) << fs::directory_iterator(out)->path();
+  // A name as long as the file system allows is written.
   const std::string longest = out + "/" + std::string(251, 'n') + ".wav";
   EXPECT_EQ(capture("--quiet --frames 1 --wav " + longest).status, 0);
   EXPECT_EQ(fs::file_size(longest), 44u + 441 * 4);

@@ -1,9 +1,11 @@
 #include <SDL_image.h>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,19 +26,26 @@ class LoadingOrderExecTest : public ::testing::Test {
   void writeImages(const std::vector<std::string>& names) {
     for (const auto& name : names) dir.writeImage("res/" + name, 16, 16, 40, 80, 120);
   }
+  // Where the build tree's intro says it read its files: not its own copy.
+  std::string note() const { return " (read from " + dir.path() + "/res)\n"; }
 };
 
+// The folder named in the message stays on one line whatever its name holds.
 TEST_F(LoadingOrderExecTest, WithNothingPresentOnlyTheMusicIsReported) {
   const ProgramResult result = runIntroIn(dir.path());
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat\n");
+  EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat" + note());
+  std::filesystem::create_directories(dir.path() + "/a\nb\x7f/res");
+  const ProgramResult oddName = runIntroIn(dir.path() + "/a\nb\x7f");
+  EXPECT_EQ(oddName.errText, "Music load error! File: res/zak.dat (read from " + dir.path() +
+                                 "/a\\x0ab\\x7f/res)\n");
 }
 
 TEST_F(LoadingOrderExecTest, MissingFontIsReportedBeforeAnyImage) {
   writeMusic();
   const ProgramResult result = runIntroIn(dir.path());
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.errText, "Font load failed! : res/bigFont.ttf\n");
+  EXPECT_EQ(result.errText, "Font load failed! : res/bigFont.ttf" + note());
 }
 
 TEST_F(LoadingOrderExecTest, EachMissingImageIsReportedWithTwoBlanks) {
@@ -46,7 +55,7 @@ TEST_F(LoadingOrderExecTest, EachMissingImageIsReportedWithTwoBlanks) {
   for (size_t present = 0; present < images.size(); ++present) {
     const ProgramResult result = runIntroIn(dir.path());
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.errText, "Image load error!  File: res/" + images[present] + "\n");
+    EXPECT_EQ(result.errText, "Image load error!  File: res/" + images[present] + note());
     writeImages({images[present]});
   }
 }
@@ -62,21 +71,40 @@ TEST_F(LoadingOrderExecTest, AFailedLoadEndsCleanlyEveryTime) {
   }
 }
 
+// Undecodable files count as missing; a named pipe, a device or a file far too large is not
+// opened at all (a pipe would block the start for ever) and is refused with the reason.
 TEST_F(LoadingOrderExecTest, UndecodableFilesCountAsMissing) {
   dir.writeText("res/zak.dat", "not music at all");
   ProgramResult result = runIntroIn(dir.path());
-  EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat\n");
+  EXPECT_EQ(result.errText, "Music load error! File: res/zak.dat" + note());
+  std::filesystem::remove(dir.path() + "/res/zak.dat");
+  ASSERT_EQ(mkfifo((dir.path() + "/res/zak.dat").c_str(), 0600), 0);
+  result = runIntroIn(dir.path(), {}, {}, 5);
+  EXPECT_EQ(result.errText,
+            "Music load error! File: res/zak.dat: it is not a regular file" + note());
+  std::filesystem::remove(dir.path() + "/res/zak.dat");
 
   writeMusic();
+  std::filesystem::create_symlink("/dev/zero", dir.path() + "/res/bigFont.ttf");
+  result = runIntroIn(dir.path(), {}, {}, 5);
+  EXPECT_EQ(result.errText,
+            "Font load failed! : res/bigFont.ttf: it is not a regular file" + note());
+  std::filesystem::remove(dir.path() + "/res/bigFont.ttf");
   dir.writeText("res/bigFont.ttf", "not a font");
   result = runIntroIn(dir.path());
-  EXPECT_EQ(result.errText, "Font load failed! : res/bigFont.ttf\n");
+  EXPECT_EQ(result.errText, "Font load failed! : res/bigFont.ttf" + note());
 
   writeFont();
   dir.writeText("res/logo.dat", "not an image");
   result = runIntroIn(dir.path());
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.errText, "Image load error!  File: res/logo.dat\n");
+  EXPECT_EQ(result.errText, "Image load error!  File: res/logo.dat" + note());
+  writeImages({"logo.dat"});
+  std::ofstream(dir.path() + "/res/gsball.dat").close();
+  std::filesystem::resize_file(dir.path() + "/res/gsball.dat", 16 << 20 | 1);
+  result = runIntroIn(dir.path());
+  EXPECT_EQ(result.errText,
+            "Image load error!  File: res/gsball.dat: it is larger than 16777216 bytes" + note());
 }
 
 TEST_F(LoadingOrderExecTest, FailedStartUpLoadsNothing) {
@@ -145,7 +173,7 @@ TEST_F(LoadersDeathTest, SoundsLoadAndMissingOnesEndTheRun) {
   ASSERT_NE(sound, nullptr);
   Mix_FreeChunk(sound);
   EXPECT_EXIT(loadSound("res/none.wav"), ::testing::ExitedWithCode(1),
-              "^Soundfx load error! File: res/none.wav\n$");
+              "^Soundfx load error! File: res/none.wav \\(read from .*/res\\)\n$");
 }
 
 TEST_F(Loaders, MusicAndFontComeBackUsable) {
@@ -166,9 +194,9 @@ TEST(LoadersWithoutDisplayDeathTest, FailedConversionEndsTheRunWithItsOwnMessage
   TempWorkDir dir;
   dir.writeImage("ball.dat", 4, 4, 1, 2, 3);
   EXPECT_EXIT(loadImageKeyed("ball.dat", 255, 0, 255), ::testing::ExitedWithCode(1),
-              "^Image optimization error! File: ball.dat\n$");
+              "^Image optimization error! File: ball.dat \\(read from .*/res\\)\n$");
   EXPECT_EXIT(loadImage("ball.dat"), ::testing::ExitedWithCode(1),
-              "^Image optimization error! File: ball.dat\n$");
+              "^Image optimization error! File: ball.dat \\(read from .*/res\\)\n$");
 }
 
 TEST(ProgramRunner, ReportsExitStatusAndTheEndingSignalWithoutAShell) {

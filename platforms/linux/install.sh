@@ -120,9 +120,16 @@ done
   fail "the installed capture tool draws another first frame"
 # The installed copy checks itself from anywhere, with the golden lists installed beside its
 # files; a res/ folder in the working folder is read instead, and its failure says so.
+data=$(cd "$prefix/share/games/orbitra" && pwd -P)/res
 verdict=$(cd / && "$prefix/games/orbitra-capture" --verify 2>&1) &&
-  [ "$verdict" = "orbitra-capture: all 9004 frames and 180 s of sound identical, 8 files intact" ] ||
+  [ "$verdict" = "orbitra-capture: all 9004 frames and 180 s of sound identical, 8 files intact in $data" ] ||
   fail "--verify of the installed copy from /: $verdict"
+# Started from the source tree, whose res/ is intact, it still checks (and blames) its own copy.
+cp "$data/zak.dat" "$work/zak.dat" && printf 'Z' | dd of="$data/zak.dat" bs=1 seek=100 conv=notrunc 2>/dev/null
+verdict=$(cd "$root" && "$prefix/games/orbitra-capture" --verify 2>&1) &&
+  fail "--verify passed a damaged installed zak.dat"
+case $verdict in *"$data/zak.dat is damaged"*) ;; *) fail "--verify from the source tree: $verdict" ;; esac
+cp "$work/zak.dat" "$data/zak.dat"
 mkdir -p "$work/own/res"
 (cd "$work/own" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 "$prefix/games/orbitra") 2>"$work/stderr"
 [ "$(cat "$work/stderr")" = "Music load error! File: res/zak.dat (read from $work/own/res)" ] ||

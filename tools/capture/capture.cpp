@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -30,9 +31,20 @@ namespace {
 constexpr int pictureWidth = 320;
 constexpr int pictureHeight = 240;
 
+namespace fs = std::filesystem;
+
 int fail(const std::string& message) {
   std::fprintf(stderr, "orbitra-capture: %s\n", message.c_str());
   return 1;
+}
+
+// A folder as one canonical name ending in "/", for a verdict that names what it checked.
+std::string folderName(const std::string& root) {
+  std::error_code failed;
+  const fs::path path = fs::weakly_canonical(fs::u8path(root.empty() ? "." : root), failed);
+  std::string name = failed ? root : path.u8string();
+  if (name.empty() || name.back() != '/') name += '/';
+  return name;
 }
 
 uint64_t hashPicture(const Picture& picture, uint64_t hash = frameHashStart) {
@@ -116,8 +128,25 @@ int printSoundHashes(const CaptureOptions& options) {
 }
 
 // The whole download checked here: the files against their sums, then loaded as the intro
-// loads them, then the golden run played and drawn and compared with the golden lists.
+// loads them, then the golden run played and drawn and compared with the golden lists. The copy
+// checked is this program's own, wherever it is started from; a res/ in the working folder,
+// which the intro started there would read instead, has its files compared with the same sums.
 int verifyDownload() {
+  const std::string own = ownDataRoot();
+  const std::string root = folderName(own);
+  std::error_code failed;
+  const bool alsoWorking = !own.empty() && fs::is_directory("res", failed) &&
+                           !fs::equivalent(fs::u8path(root + "res"), "res", failed);
+  const std::string working = folderName("");
+  if (alsoWorking) {
+    std::fprintf(stderr,
+                 "orbitra-capture: the intro started here reads %sres, not %sres: checking both\n",
+                 working.c_str(), root.c_str());
+  }
+  useDataRoot(root);
+  const std::string where = " in " + root + "res";
+  const std::string missing = FrameSource::missingAsset();
+  if (!missing.empty()) return fail("cannot read " + missing);
   DownloadCheck check;
   std::string error;
   if (!check.begin(playsMixer32, error)) return fail(error);
@@ -129,31 +158,53 @@ int verifyDownload() {
   FrameSource source;
   if (!source.start(error)) return fail(error);
 
-  // The progress line only on a terminal: elsewhere the verdict is the run's one line.
-  const int64_t soundFrames = static_cast<int64_t>(sound.seconds()) * 50;
-  const int64_t total = soundFrames + static_cast<int64_t>(frames.runFrames());
-  Progress progress(total, !errorsGoToLiveTerminal());
+  // The progress lines only on a terminal: elsewhere the verdict is the run's one line. The
+  // sound counts in seconds, the frames as the verdict counts them.
+  const bool quiet = !errorsGoToLiveTerminal();
+  Progress soundProgress(sound.seconds(), quiet, "s of sound");
   const bool rendered = renderSoundtrack(
       assetFile(assets::music), static_cast<uint64_t>(sound.seconds()) * soundRate,
       [&](const int16_t* data, size_t count) {
         const bool same = sound.add(data, count);
-        progress.update(sound.secondsChecked() * 50);
+        soundProgress.update(sound.secondsChecked());
         return same;
       },
       error);
+  soundProgress.finish();
   if (!rendered && sound.failure().empty()) return fail(error);
+  Progress frameProgress(static_cast<int64_t>(frames.runFrames()), quiet);
   if (sound.passed()) {
     drawGoldenRun(
         source, frames.runEnd(), frames.jumps(),
         [&](Uint32 tick, uint64_t hash) {
-          progress.update(soundFrames + static_cast<int64_t>(frames.framesChecked()));
+          frameProgress.update(static_cast<int64_t>(frames.framesChecked()) + 1);
           return frames.frame(tick, hash);
         },
         [&](uint64_t hash) { return frames.allFrames(hash); });
   }
-  progress.finish();
-  fail(check.verdict());
-  return check.passed() ? 0 : 1;
+  frameProgress.finish();
+  if (!check.passed()) return fail(check.verdict() + where);
+  if (!alsoWorking) {
+    fail(check.verdict() + where);
+    return 0;
+  }
+
+  // The same bytes draw the same frames and play the same sound: the sums are enough.
+  std::string sums, reason;
+  readWholeFile(root + goldenSumsName, sums, maxListBytes, reason);
+  std::vector<std::string> required(std::begin(assets::all), std::end(assets::all));
+  required.insert(required.end(), {goldenFramesName, goldenSoundName});
+  const auto read = [](const std::string& name, std::string& contents, std::string& why) {
+    return readWholeFile(name, contents, maxAssetBytes, why);
+  };
+  int same = 0;
+  if (!checkSums(sums, required, read, same, error, working, root + goldenSumsName)) {
+    return fail(check.verdict() + where + ", but the intro started here reads " + working +
+                "res: " + error);
+  }
+  fail(check.verdict() + where + "; the intro started here reads " + working + "res, whose " +
+       std::to_string(same) + " files are the same");
+  return 0;
 }
 
 // Everything done with a drawn frame, in frame order: the Y4M stream, the video, the PNGs.
@@ -252,15 +303,47 @@ void copyPicture(const Picture& picture, FrameQueue::Frame& frame) {
 }
 }  // namespace
 
+namespace {
+// True when two output names lead to one file: the same file when it exists, else the same
+// canonical name.
+bool sameFile(const std::string& first, const std::string& second) {
+  std::error_code failed;
+  const fs::path a = fs::u8path(first), b = fs::u8path(second);
+  if (fs::exists(a, failed) && fs::exists(b, failed)) return fs::equivalent(a, b, failed);
+  const fs::path canonicalA = fs::weakly_canonical(a, failed);
+  if (failed) return false;
+  const fs::path canonicalB = fs::weakly_canonical(b, failed);
+  return !failed && canonicalA == canonicalB;
+}
+
+// One line naming two outputs that would overwrite each other, or "".
+std::string clashingOutputs(const CaptureOptions& options) {
+  const std::pair<const char*, std::string> outputs[] = {
+      {"--wav", options.wav}, {"--y4m", options.y4m}, {"-o", options.video}};
+  for (size_t i = 0; i < 3; ++i) {
+    for (size_t k = i + 1; k < 3; ++k) {
+      const std::string& a = outputs[i].second;
+      const std::string& b = outputs[k].second;
+      if (a.empty() || b.empty() || a == "-" || b == "-" || !sameFile(a, b)) continue;
+      return std::string(outputs[i].first) + " " + a + " and " + outputs[k].first + " " + b +
+             " name the same file";
+    }
+  }
+  return "";
+}
+}  // namespace
+
 int runCapture(const CaptureOptions& options) {
+  const std::string clash = clashingOutputs(options);
+  if (!clash.empty()) return fail(clash) + 1;  // refused as a wrong option is
   installOutputCleanup();
+  if (options.verify) return verifyDownload();
   const std::string missing = FrameSource::missingAsset();
   if (!missing.empty()) {
     return fail("cannot read " + missing +
-                ": run it from the folder that holds res/, or install the intro's files");
+                "; run it from the folder that holds res/, or install the intro's files");
   }
   if (options.hashes) return printHashes(options);
-  if (options.verify) return verifyDownload();
   if (options.soundSeconds > 0) return printSoundHashes(options);
 
   Canvas canvas = scaledCanvas(pictureWidth, pictureHeight, options.scale);

@@ -3,8 +3,10 @@
 #include <SDL_mixer.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/frameLoop.h"
 #include "app/intro.h"
@@ -27,8 +29,10 @@ Uint32 scriptedTicks() {
 std::string FrameSource::missingAsset() {
   for (const char* file : assets::all) {
     const std::string path = assetFile(file);
+    std::string reason;
+    if (!checkReadableFile(path, maxAssetBytes, reason)) return path + ": " + reason;
     std::FILE* readable = openFile(path, "rb");
-    if (readable == nullptr) return path;
+    if (readable == nullptr) return path + ": " + std::strerror(errno);
     std::fclose(readable);
   }
   return "";

@@ -14,8 +14,9 @@ class IntroScene;
 // read within that frame. One per process: the platform and the effects' state are global.
 class FrameSource {
  public:
-  // Where the first of the intro's files (base/assetNames.h) that is missing or unreadable was
-  // looked for, as the loaders look, or "" when all are there.
+  // Where the first of the intro's files (base/assetNames.h) that is missing, unreadable or
+  // no regular file was looked for, as the loaders look, and why ("<path>: <reason>"), or ""
+  // when all are there.
   static std::string missingAsset();
 
   FrameSource();

@@ -36,12 +36,12 @@ const char* const usageText =
     "      --sound-hashes S\n"
     "                      print \"sound S\", \"<second> <hash>\" of each of the first S\n"
     "                      seconds of the soundtrack, then \"all <hash>\"\n"
-    "      --verify        check the intro's files with the golden lists shipped with them,\n"
+    "      --verify        check this copy's files with the golden lists shipped with them,\n"
     "                      load them as the intro does, play and draw the golden run here\n"
     "                      and compare it with the golden lists: \"all N frames and S s of\n"
-    "                      sound identical, F files intact\" and status 0, or the first\n"
-    "                      difference (the file, the frame and tick, the second of sound)\n"
-    "                      and status 1\n";
+    "                      sound identical, F files intact in DIR\" and status 0, or the\n"
+    "                      first difference (the file, the frame and tick, the second of\n"
+    "                      sound) and status 1; a res/ in the working folder is compared too\n";
 
 namespace {
 constexpr int64_t maxFrames = 10 * 3600 * 50;  // ten hours: the WAV stays under 4 GiB

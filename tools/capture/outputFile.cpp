@@ -29,6 +29,11 @@ const char* const separators = "/\\";
 constexpr int privateFile = O_BINARY | O_NOINHERIT;
 const int endingSignals[] = {SIGINT, SIGTERM, SIGBREAK};
 
+// A read-only file is not replaced.
+bool mayReplace(const std::string& target) {
+  return _waccess(toWide(target).c_str(), 2) == 0 || errno == ENOENT;
+}
+
 int makeTemporary(std::vector<char>& name, int suffixLength) {
   char* const letters = name.data() + name.size() - 1 - suffixLength - 6;
   static const char pool[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -95,7 +100,19 @@ bool followLinks(const std::string& path, std::string& target, bool& opened) {
 namespace {
 const char* const separators = "/";
 constexpr int privateFile = O_CLOEXEC;
-const int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose usual action ends the process and that a user, a timer or a limit sends;
+// SIGXFSZ ends it at a file-size limit (ulimit -f) in the middle of a write.
+const int endingSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2,
+                             SIGALRM, SIGXFSZ, SIGVTALRM, SIGPROF, SIGXCPU};
+
+// A file the user may not write (read-only, even for the superuser) is not replaced.
+bool mayReplace(const std::string& target) {
+  struct stat info;
+  if (stat(target.c_str(), &info) != 0) return true;
+  if (access(target.c_str(), W_OK) == 0 && (info.st_mode & 0222) != 0) return true;
+  errno = EACCES;
+  return false;
+}
 
 int makeTemporary(std::vector<char>& name, int suffixLength) {
   return mkostemps(name.data(), suffixLength, O_CLOEXEC);
@@ -272,6 +289,10 @@ bool OutputFile::open(const std::string& path, std::string& error, const std::st
     inPlace_ = true;
     writing_ = path;
     return true;
+  }
+  if (!mayReplace(target_)) {
+    error = describe("write", path);
+    return false;
   }
   // The hidden name carries the final one only while it fits the file system's limit.
   const std::string hidden = "." + nameOf(target_);

@@ -9,7 +9,8 @@
 // way out, a signal or std::exit included. A symbolic link is written through: the file it
 // names is the one replaced, the link stays. Standard output ("-"), devices, pipes and the
 // process's links to files it has open (/dev/stdout, /proc/self/fd/N) are written in place.
-// Every failure is described in `error` as one line naming the path.
+// An existing file the user may not write is refused, not replaced. Every failure is described
+// in `error` as one line naming the path.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -41,8 +42,9 @@ class OutputFile {
   int slot_ = -1;  // place in the list of temporary files removed on the way out
 };
 
-// Removes every temporary file still listed on std::exit and on SIGINT, SIGTERM and SIGHUP
-// (SIGBREAK on Windows); a closed pipe makes a write fail instead of ending the run.
+// Removes every temporary file still listed on std::exit and on every signal that ends the
+// run (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXFSZ, SIGVTALRM, SIGPROF,
+// SIGXCPU; SIGBREAK on Windows); a closed pipe makes a write fail instead of ending the run.
 void installOutputCleanup();
 
 // Makes the folder unless it exists; fails with one line when it cannot, or is not a folder.

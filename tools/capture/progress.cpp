@@ -5,8 +5,8 @@
 
 #include "base/system.h"
 
-Progress::Progress(int64_t total, bool quiet)
-    : total_(total), quiet_(quiet), terminal_(errorsGoToLiveTerminal()) {
+Progress::Progress(int64_t total, bool quiet, const char* units)
+    : total_(total), units_(units), quiet_(quiet), terminal_(errorsGoToLiveTerminal()) {
   start_ = last_ = Clock::now();
 }
 
@@ -27,9 +27,9 @@ void Progress::show(int64_t done, double seconds) {
   const double rate = seconds > 0 ? done / seconds : 0;
   const double left = rate > 0 ? (total_ - done) / rate : 0;
   const std::string bar = std::string(filled, '#') + std::string(width - filled, '-');
-  std::fprintf(stderr, "%s[%s] %lld/%lld frames  %.0f fps  %.1f s left%s", terminal_ ? "\r" : "",
-               bar.c_str(), static_cast<long long>(done), static_cast<long long>(total_), rate,
-               left, terminal_ ? "\033[K" : "\n");
+  std::fprintf(stderr, "%s[%s] %lld/%lld %s  %.0f a second  %.1f s left%s", terminal_ ? "\r" : "",
+               bar.c_str(), static_cast<long long>(done), static_cast<long long>(total_), units_,
+               rate, left, terminal_ ? "\033[K" : "\n");
   shown_ = true;
   shownDone_ = done;
 }

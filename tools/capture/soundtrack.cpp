@@ -79,13 +79,15 @@ bool renderSoundtrack(const std::string& file, uint64_t samples,
   if (!startPlayer(error)) return false;
   // Read by its UTF-8 name and played from memory: the player's own opening takes names in
   // Windows' narrow code page.
-  std::string bytes;
-  MODULE* module = readWholeFile(file, bytes) && !bytes.empty()
+  std::string bytes, reason;
+  const bool read = readWholeFile(file, bytes, maxAssetBytes, reason);
+  if (read && bytes.empty()) reason = "it is empty";
+  MODULE* module = read && !bytes.empty()
                        ? Player_LoadMem(bytes.data(), static_cast<int>(bytes.size()), 64, 0)
                        : nullptr;
   if (module == nullptr) {
     error = "cannot load the music " + file + ": " +
-            (bytes.empty() ? "cannot read it" : MikMod_strerror(MikMod_errno));
+            (read && !bytes.empty() ? MikMod_strerror(MikMod_errno) : reason);
     MikMod_Exit();
     return false;
   }
