@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Checks the PortMaster zip. Arguments: files|libraries, the zip.
-#   files      the required files and names (the zip's as port.json gives it, the licences'
-#              LICENSE.<part>.txt), port.json's schema 4 with its architectures and the
-#              newest glibc the programs need, the screenshot's size, gameinfo.xml against
-#              the files, LF endings, the gamepad's Start as Escape and the launcher's steps
-#              in their order
+#   files      the required files and names, port.json's schema 4, architectures and glibc, the
+#              screenshot's size, gameinfo.xml against the files, LF endings, the gamepad's
+#              Start as Escape and the launcher's steps in their order
 #   libraries  no program needs a C library newer than 2.31 or a C++ runtime newer than
 #              Debian 11's (GCC 10), links no SDL 1.2 or companion dynamically, and the zip
 #              carries no SDL2, C library or C++ runtime of its own
@@ -42,11 +40,11 @@ if [ "$mode" = libraries ]; then
 fi
 
 for file in Orbitra.sh orbitra/port.json orbitra/README.md orbitra/screenshot.png \
-  orbitra/gameinfo.xml orbitra/orbitra.gptk "${programs[@]}" orbitra/res/bigFont.ttf \
-  orbitra/licenses/LICENSE.orbitra.txt; do
+  orbitra/gameinfo.xml orbitra/orbitra.gptk "${programs[@]}" orbitra/res/bigFont.ttf; do
   [ -s "$file" ] || fail "no $file"
 done
-ls orbitra/licenses | grep -vx 'LICENSE\..*\.txt' && fail "licences not named LICENSE.<part>.txt"
+[ -s orbitra/licenses/LICENSE.orbitra.txt ] && ! ls orbitra/licenses | grep -vx 'LICENSE\..*\.txt' ||
+  fail "licences not named LICENSE.<part>.txt: $(ls orbitra/licenses)"
 ls -d */ | grep -qvx 'orbitra/' && fail "other folders than orbitra/: $(ls -d */)"
 [ -x Orbitra.sh ] || fail "the launcher is not executable"
 for file in Orbitra.sh orbitra/port.json orbitra/gameinfo.xml orbitra/orbitra.gptk; do
@@ -57,18 +55,14 @@ python3 - "$(basename "$zip")" "$glibc" <<'EOF' || exit 1
 import json, struct, sys, xml.etree.ElementTree as tree
 def fail(why): print("FAIL:", why); sys.exit(1)
 port = json.load(open("orbitra/port.json"))
-if port.get("version") != 4 or [port.get("name"), sys.argv[1]] != ["orbitra.zip"] * 2 or \
-        port.get("items") != ["Orbitra.sh", "orbitra"]:
-    fail("port.json: version %s, %s for %s, %s" % (port.get("version"), port.get("name"),
-                                                   sys.argv[1], port.get("items")))
+named = [port.get("version"), port.get("name"), sys.argv[1], port.get("items")]
+if named != [4, "orbitra.zip", "orbitra.zip", ["Orbitra.sh", "orbitra"]]: fail("port.json: %s" % named)
 attr = port["attr"]
 for field in ("title", "desc", "desc_md", "inst", "inst_md", "genres", "porter", "image", "rtr",
               "exp", "runtime", "store", "availability", "reqs", "arch", "min_glibc"):
     if field not in attr: fail("port.json has no attr." + field)
-if attr["min_glibc"] != sys.argv[2] or not isinstance(attr["runtime"], list):
-    fail("port.json: min_glibc %s for %s, runtime %s" % (attr["min_glibc"], sys.argv[2], attr["runtime"]))
-if attr["arch"] != ["aarch64", "armhf"] or attr["rtr"] is not True or attr["genres"] != ["other"]:
-    fail("port.json: arch %s, rtr %s, genres %s" % (attr["arch"], attr["rtr"], attr["genres"]))
+if [attr["arch"], attr["rtr"], attr["genres"], attr["runtime"], attr["min_glibc"]] != \
+        [["aarch64", "armhf"], True, ["other"], [], sys.argv[2]]: fail("port.json: %s" % attr)
 with open("orbitra/screenshot.png", "rb") as png:
     head = png.read(24)
 if head[:8] != b"\x89PNG\r\n\x1a\n" or struct.unpack(">II", head[16:24]) != (640, 480):
@@ -82,15 +76,13 @@ EOF
 grep -qx 'start = esc' orbitra/orbitra.gptk || fail "Start is not Escape"
 # The launcher's steps, each once and in this order.
 last=0
-for pattern in 'source .*control\.txt' '^  pm_finish$' '^trap finish EXIT' '^get_controls' \
-  '^GAMEDIR="/\$directory/ports/orbitra"$' \
-  'LD_LIBRARY_PATH=.*libs\.\$\{DEVICE_ARCH\}\$\{LD_LIBRARY_PATH:\+:\$LD_LIBRARY_PATH\}"$' \
-  'SDL_GAMECONTROLLERCONFIG=' '^"\$\{keys\[@\]\}" .*orbitra\.gptk' '^keys_pid=\$!' \
-  '^pm_platform_helper' '^"\./orbitra\.\$\{DEVICE_ARCH\}"$'; do
+for pattern in 'source .*control\.txt' '^trap finish EXIT' '^get_controls' '^GAMEDIR="/\$directory/' \
+  'LD_LIBRARY_PATH=.*libs\.\$\{DEVICE_ARCH\}\$\{LD_LIBRARY_PATH:\+:' 'SDL_GAMECONTROLLERCONFIG=' \
+  '^"\$\{keys\[@\]\}" .*orbitra\.gptk' '^keys_pid=\$!' '^pm_platform_helper' \
+  '^"\./orbitra\.\$\{DEVICE_ARCH\}"'; do
   line=$(grep -nE "$pattern" Orbitra.sh | cut -d: -f1)
   [ "$(wc -w <<<"$line")" = 1 ] || fail "the launcher has ${line:-no} lines for $pattern"
   [ "$line" -gt "$last" ] || fail "the launcher's $pattern comes too early"
   last=$line
 done
-echo "port: files, names, port.json (schema 4, min_glibc $glibc), 640x480 screenshot," \
-  "gameinfo.xml, LF endings, launcher steps"
+echo "port: files, names, port.json, 640x480 screenshot, gameinfo.xml, LF endings, launcher steps"
