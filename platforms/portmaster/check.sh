@@ -43,8 +43,8 @@ for file in Orbitra.sh orbitra/port.json orbitra/README.md orbitra/screenshot.pn
   orbitra/gameinfo.xml orbitra/orbitra.gptk "${programs[@]}" orbitra/res/bigFont.ttf; do
   [ -s "$file" ] || fail "no $file"
 done
-[ -s orbitra/licenses/LICENSE.orbitra.txt ] && ! ls orbitra/licenses | grep -vx 'LICENSE\..*\.txt' ||
-  fail "licences not named LICENSE.<part>.txt: $(ls orbitra/licenses)"
+for part in orbitra bigFont; do [ -s "orbitra/licenses/LICENSE.$part.txt" ] || fail "no $part licence"; done
+ls orbitra/licenses | grep -vx 'LICENSE\..*\.txt' && fail "licences not named LICENSE.<part>.txt"
 ls -d */ | grep -qvx 'orbitra/' && fail "other folders than orbitra/: $(ls -d */)"
 [ -x Orbitra.sh ] || fail "the launcher is not executable"
 for file in Orbitra.sh orbitra/port.json orbitra/gameinfo.xml orbitra/orbitra.gptk; do
