@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the PortMaster zip. Arguments: files|libraries, the zip.
-#   files      the required files and names, port.json's fields and architectures, the
+#   files      the required files and names, port.json's schema 4, architectures and glibc, the
 #              screenshot's size, gameinfo.xml against the files, LF endings, the gamepad's
 #              Start as Escape and the launcher's steps in their order
 #   libraries  no program needs a C library newer than 2.31 or a C++ runtime newer than
@@ -43,23 +43,26 @@ for file in Orbitra.sh orbitra/port.json orbitra/README.md orbitra/screenshot.pn
   orbitra/gameinfo.xml orbitra/orbitra.gptk "${programs[@]}" orbitra/res/bigFont.ttf; do
   [ -s "$file" ] || fail "no $file"
 done
-[ -n "$(ls orbitra/licenses)" ] || fail "no licences"
+for part in orbitra bigFont; do [ -s "orbitra/licenses/LICENSE.$part.txt" ] || fail "no $part licence"; done
+ls orbitra/licenses | grep -vx 'LICENSE\..*\.txt' && fail "licences not named LICENSE.<part>.txt"
 ls -d */ | grep -qvx 'orbitra/' && fail "other folders than orbitra/: $(ls -d */)"
 [ -x Orbitra.sh ] || fail "the launcher is not executable"
 for file in Orbitra.sh orbitra/port.json orbitra/gameinfo.xml orbitra/orbitra.gptk; do
   grep -q $'\r' "$file" && fail "$file has CR line endings"
 done
-python3 - <<'EOF' || exit 1
+glibc=$(readelf -V "${programs[@]}" | grep -o ' GLIBC_[0-9.]*' | sed 's/ GLIBC_//' | sort -V | tail -1)
+python3 - "$(basename "$zip")" "$glibc" <<'EOF' || exit 1
 import json, struct, sys, xml.etree.ElementTree as tree
 def fail(why): print("FAIL:", why); sys.exit(1)
 port = json.load(open("orbitra/port.json"))
-if port.get("name") != "orbitra.zip" or port.get("items") != ["Orbitra.sh", "orbitra"]:
-    fail("port.json names %s, %s" % (port.get("name"), port.get("items")))
+named = [port.get("version"), port.get("name"), sys.argv[1], port.get("items")]
+if named != [4, "orbitra.zip", "orbitra.zip", ["Orbitra.sh", "orbitra"]]: fail("port.json: %s" % named)
 attr = port["attr"]
-for field in ("title", "desc", "inst", "genres", "porter", "rtr", "runtime", "reqs", "arch"):
+for field in ("title", "desc", "desc_md", "inst", "inst_md", "genres", "porter", "image", "rtr",
+              "exp", "runtime", "store", "availability", "reqs", "arch", "min_glibc"):
     if field not in attr: fail("port.json has no attr." + field)
-if attr["arch"] != ["aarch64", "armhf"] or attr["rtr"] is not True or attr["genres"] != ["other"]:
-    fail("port.json: arch %s, rtr %s, genres %s" % (attr["arch"], attr["rtr"], attr["genres"]))
+if [attr["arch"], attr["rtr"], attr["genres"], attr["runtime"], attr["min_glibc"]] != \
+        [["aarch64", "armhf"], True, ["other"], [], sys.argv[2]]: fail("port.json: %s" % attr)
 with open("orbitra/screenshot.png", "rb") as png:
     head = png.read(24)
 if head[:8] != b"\x89PNG\r\n\x1a\n" or struct.unpack(">II", head[16:24]) != (640, 480):
@@ -73,9 +76,10 @@ EOF
 grep -qx 'start = esc' orbitra/orbitra.gptk || fail "Start is not Escape"
 # The launcher's steps, each once and in this order.
 last=0
-for pattern in 'source .*control\.txt' '^get_controls' '^GAMEDIR=' \
-  'LD_LIBRARY_PATH=.*libs\.\$\{DEVICE_ARCH\}' 'SDL_GAMECONTROLLERCONFIG=' '^\$GPTOKEYB .*orbitra\.gptk' \
-  '^pm_platform_helper' '^"\./orbitra\.\$\{DEVICE_ARCH\}"' '^pm_finish'; do
+for pattern in 'source .*control\.txt' '^trap finish EXIT' '^get_controls' '^GAMEDIR="/\$directory/' \
+  'LD_LIBRARY_PATH=.*libs\.\$\{DEVICE_ARCH\}\$\{LD_LIBRARY_PATH:\+:' 'SDL_GAMECONTROLLERCONFIG=' \
+  '^"\$\{keys\[@\]\}" .*orbitra\.gptk' '^keys_pid=\$!' '^pm_platform_helper' \
+  '^"\./orbitra\.\$\{DEVICE_ARCH\}"'; do
   line=$(grep -nE "$pattern" Orbitra.sh | cut -d: -f1)
   [ "$(wc -w <<<"$line")" = 1 ] || fail "the launcher has ${line:-no} lines for $pattern"
   [ "$line" -gt "$last" ] || fail "the launcher's $pattern comes too early"

@@ -5,7 +5,7 @@
 # tool's frame scaled 2x (the clock held by the port's test build orbitra-held), the sound
 # reaches SDL2's file output equal to the native tool's soundtrack, and Escape, as gptokeyb
 # sends it for Start, ends the intro and the launcher with status 0 after the firmware's
-# steps in their order; without a sound output the program ends with SDL2's reason.
+# steps in their order, also from muOS's layout; without sound output it gives SDL2's reason.
 # Arguments: arm64|armhf, the zip, the port's build folder, the native capture tool, the
 # comparer of screenshots, the Debian 11 system. As root.
 set -uo pipefail
@@ -31,28 +31,39 @@ binfmt_qemu "$arch" "$system/lib/$triplet/$loader" || fail "cannot start $arch p
 
 unzip -q "$zip" -d "$work/ports" || fail "cannot unpack the zip"
 # The firmware's side: the control folder where the launcher looks for it.
-control=$work/home/.local/share/PortMaster
+control="$work/home dir/.local/share/PortMaster"
 mkdir -p "$control"
 cat >"$control/control.txt" <<EOF
+directory=${work#/}
 DEVICE_ARCH=$name
 CFW_NAME=standin
-GPTOKEYB="$control/gptokeyb"
+GPTOKEYB="\$ESUDO \$controlfolder/gptokeyb -1"
 get_controls() { echo get_controls >>"$work/calls"; sdl_controllerconfig=standin; }
 pm_platform_helper() { echo "pm_platform_helper \$1" >>"$work/calls"; }
 pm_finish() { echo pm_finish >>"$work/calls"; }
 EOF
 printf '#!/bin/sh\necho "gptokeyb $*" >>%s\n' "$work/calls" >"$control/gptokeyb"
 chmod +x "$control/gptokeyb"
+for missing in control.txt GPTOKEYB; do  # by this machine's bash: one line naming it, status 1
+  refused=$work/$missing/PortMaster expected="status 1 named get_controls pm_finish"
+  mkdir -p "$refused" && rm -f "$work/calls" "${intro_logs[0]}"
+  [ $missing = GPTOKEYB ] && grep -v "^$missing=" "$control/control.txt" >"$refused/control.txt" ||
+    expected="named status 1"
+  said=$(XDG_DATA_HOME=$work/$missing bash "$work/ports/Orbitra.sh" 2>&1; echo "status $?"
+    cat "${intro_logs[0]}" "$work/calls" 2>/dev/null)
+  [ "$(sed "s/^Orbitra: .*$missing.*/named/" <<<"$said" | paste -sd ' ')" = "$expected" ] ||
+    fail "without $missing the launcher said: $said"
+done
 
 start_virtual_display 640x480
 pids+=("$xvfb")
 "$tool" --quiet --start 5000 --shot 5000 --shot-dir "$work" || fail "the frame tool failed"
 "$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
-launch() {  # the launcher in the Debian 11 system, in the background: sets $intro
+launch() {  # the launcher in the Debian 11 system, beside ports/ given a tick: sets $intro
   CHROOT_BINDS=/tmp setsid bash -c '. "$0" && chroot_run "$@"' "$chroot_lib" "$system" env \
-    HOME="$work/home" DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software \
+    HOME="$work/home dir" DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software \
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" ORBITRA_HELD_TICK="${1:-}" \
-    bash "$work/ports/Orbitra.sh" 2>"$work/stderr" &
+    bash "$work/${1:+ports/}Orbitra.sh" 2>"$work/stderr" &
   intro=$!
   launches+=("$intro")
 }
@@ -72,8 +83,9 @@ import -window root "$work/screen.png" || fail "no screenshot"
 { kill -KILL -- "-$intro" && wait "$intro"; } 2>/dev/null
 mv "$work/ports/orbitra/orbitra.$name.zipped" "$work/ports/orbitra/orbitra.$name"
 
-# The program of the zip: its sound, then Escape.
-rm -f "$work/calls" "$work/sound.raw"
+# The zip's program, its run bit lost, its launcher apart as on muOS: its sound, then Escape.
+rm -f "$work/calls" "$work/sound.raw" && chmod -x "$work/ports/orbitra/orbitra.$name"
+mv "$work/ports/Orbitra.sh" "$work/"
 launch
 wait_for_intro_window "$intro"
 wanted=$(($(stat -c %s "$work/native.wav") - 44))
@@ -101,7 +113,7 @@ pm_platform_helper $work/ports/orbitra/orbitra.$name
 pm_finish"
 [ "$(grep -v '^gptokeyb' "$work/calls")" = "$expected" ] &&
   [ "$(sed -n '2,$p' "$work/calls" | grep '^gptokeyb')" = \
-    "gptokeyb orbitra.$name -c $work/ports/orbitra/orbitra.gptk" ] ||
+    "gptokeyb -1 orbitra.$name -c $work/ports/orbitra/orbitra.gptk" ] ||
   fail "the launcher's calls were: $(cat "$work/calls")"
 # With no sound output to open, the program says SDL2's reason and ends with status 1.
 said=$(CHROOT_BINDS=/tmp bash -c '. "$0" && chroot_run "$@"' "$chroot_lib" "$system" env \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The port for ARM Linux handhelds through PortMaster: the intro for aarch64 and armhf, built in
 # a Debian 11 system (glibc 2.31, GCC 10) on SDL 1.2 with drivers of the port's own over the
-# device's SDL2, packed as orbitra-<version>-portmaster.zip and checked.
+# device's SDL2, packed as orbitra.zip (the name PortMaster installs it under) and checked.
 # Usage: platforms/portmaster/platform.sh build|zip|test [STEP...]
 #   build  the programs of both architectures (build-port-arm64/, build-port-armhf/)
 #   zip    build, then pack the zip into build-portmaster/
@@ -24,8 +24,7 @@ systems=${ORBITRA_PORT_ROOT_DIR:-/var/tmp}
 buildroot=$systems/orbitra-port-root
 cache=$(cache_folder port "${ORBITRA_PORT_CACHE:-}")
 out=$repo/build-portmaster
-version=$(sed -n 's/^project(orbitra VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-zipfile=$out/orbitra-$version-portmaster.zip
+zipfile=$out/orbitra.zip
 archs=(arm64 armhf)
 
 # Step names on the command line, or in ORBITRA_STEPS as the house's step runner reads them.
@@ -73,23 +72,34 @@ make_zip() {
   local stage=$out/stage arch
   rm -rf "$stage" && mkdir -p "$stage/orbitra/licenses" || return 1
   cp $here/package/Orbitra.sh "$stage/" && cp $here/package/orbitra.gptk "$stage/orbitra/" || return 1
+  local programs=()
   for arch in "${archs[@]}"; do
     local triplet qemu_name loader device
     arch_names "$arch" && install -m 755 "build-port-$arch/orbitra" "$stage/orbitra/orbitra.$device" &&
       with_build_root "$here/toolchain/$triplet-strip" "$stage/orbitra/orbitra.$device" || return 1
+    programs+=("$stage/orbitra/orbitra.$device")
   done
+  # The oldest C library the port runs on, for PortMaster to offer it only there: the newest
+  # glibc symbol version either program needs.
+  local glibc
+  glibc=$(readelf -V "${programs[@]}" | grep -o ' GLIBC_[0-9.]*' | sed 's/ GLIBC_//' | sort -V | tail -1)
+  [ -n "$glibc" ] || return 1
   # The intro's files with their golden lists and sums (res/golden), for anyone who wants to
   # check them (sha256sum -c res/golden/sums.txt in the folder that holds res).
   cp -r res "$stage/orbitra/res" && rm -f "$stage/orbitra/res/README.md" || return 1
-  # Licences of the intro and of every library linked into it.
-  cp LICENSE "$stage/orbitra/licenses/orbitra.LICENSE" &&
-    cp res/bigFont-LICENSE.txt "$stage/orbitra/licenses/" || return 1
-  local libs
+  # Licences of the intro and of every library linked into it, named LICENSE.<part>.txt as
+  # PortMaster's ports name them.
+  cp LICENSE "$stage/orbitra/licenses/LICENSE.orbitra.txt" &&
+    cp res/bigFont-LICENSE.txt "$stage/orbitra/licenses/LICENSE.bigFont.txt" || return 1
+  local libs file
   libs=$(sed -n 's/^ORBITRA_LIBS_PREFIX:[A-Z]*=//p' build-port-arm64/CMakeCache.txt)
-  cp "$libs"/licences/*.copyright "$stage/orbitra/licenses/" || return 1
+  for file in "$libs"/licences/*.copyright; do
+    cp "$file" "$stage/orbitra/licenses/LICENSE.$(basename "$file" .copyright).txt" || return 1
+  done
   local summary
   summary=$(summary_text)
-  sed "s|@SUMMARY@|$summary|" $here/package/port.json.in >"$stage/orbitra/port.json" &&
+  sed -e "s|@SUMMARY@|$summary|" -e "s|@MIN_GLIBC@|$glibc|" $here/package/port.json.in \
+    >"$stage/orbitra/port.json" &&
     sed "s|@SUMMARY@|$summary|" $here/package/gameinfo.xml.in >"$stage/orbitra/gameinfo.xml" &&
     cp $here/package/README.md "$stage/orbitra/README.md" || return 1
   "$tool" --quiet --start 5000 --shot 5000 --fit 640x480 --shot-dir "$out/shot" || return 1
