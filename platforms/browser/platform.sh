@@ -101,19 +101,30 @@ run_test() {
   start_sound_sink
   # All browsers at once: each test spends most of its time on one core. WebKit has no headless
   # mode: it draws on a private X server.
-  local browser pids=() status=0 display
+  local browser pids=() status=0
   for browser in chromium firefox webkit; do
-    display=()
-    [ "$browser" = webkit ] && display=(xvfb-run -a -s "-screen 0 2560x1440x24")
-    ORBITRA_WEB_MODULES=$modules/node_modules "${display[@]}" node $here/browser-test.mjs \
-      --browser "$browser" --site "$site" --expected "$expected" --sound "$sound" \
-      --frames "${FRAME_ARGS[*]}" --out "$build_dir" &
+    run_browser "$browser" &
     pids+=($!)
   done
   for pid in "${pids[@]}"; do
     wait "$pid" || status=1
   done
   return $status
+}
+
+# A browser whose session never opens (WebKit's, now and then) would hold the step for ever:
+# each run has 20 minutes, and one that runs out is tried once more.
+run_browser() {
+  local display=() try
+  [ "$1" = webkit ] && display=(xvfb-run -a -s "-screen 0 2560x1440x24")
+  for try in 1 2; do
+    ORBITRA_WEB_MODULES=$modules/node_modules "${display[@]}" timeout 1200 node $here/browser-test.mjs \
+      --browser "$1" --site "$site" --expected "$expected" --sound "$sound" \
+      --frames "${FRAME_ARGS[*]}" --out "$build_dir" && return 0
+    [ $? -eq 124 ] || return 1
+    say "$1: the browser test did not end within 20 minutes (try $try of 2)"
+  done
+  return 1
 }
 
 # The site as served, the single page included: the site's own pages point to it.
