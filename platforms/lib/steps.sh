@@ -80,7 +80,7 @@ steps_summary() {
   {
     echo
     for i in "${!steps_names[@]}"; do
-      printf '%-20s %-7s %5ss  %s\n' "${steps_names[$i]}" "${steps_results[$i]}" \
+      printf '%-24s %-7s %5ss  %s\n' "${steps_names[$i]}" "${steps_results[$i]}" \
         "${steps_seconds[$i]}" "${steps_notes[$i]:-}"
     done
     echo "$(grep -cx ok < <(printf '%s\n' "${steps_results[@]}")) passed, $steps_failed failed," \

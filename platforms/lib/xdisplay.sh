@@ -43,14 +43,20 @@ stop_intro() { kill -KILL "$intro" 2>/dev/null; wait "$intro" 2>/dev/null; }
 
 window_size() { xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {print w "x" $2}'; }
 
-# frame_shown TARGET NAME X Y W H SAMPLING: after 2 s, a screenshot of TARGET (a window or root)
-# in $work/NAME (and $ORBITRA_SCREENSHOTS when set) is $frame scaled to W x H at X,Y ($compare).
-frame_shown() {
+# screen_shot TARGET NAME: after 2 s, a screenshot of TARGET (a window or root) in $work/NAME
+# (and $ORBITRA_SCREENSHOTS when set).
+screen_shot() {
   local of=""
   [ "$1" = root ] && of=" of the screen"
   sleep 2
   import -window "$1" "$work/$2" || fail "no screenshot$of"
   [ -z "${ORBITRA_SCREENSHOTS:-}" ] || cp "$work/$2" "$ORBITRA_SCREENSHOTS/$2"
+}
+
+# frame_shown TARGET NAME X Y W H SAMPLING: that screenshot is $frame scaled to W x H at X,Y
+# ($compare).
+frame_shown() {
+  screen_shot "$1" "$2"
   "$compare" "$work/$2" "$frame" "${@:3}"
 }
 

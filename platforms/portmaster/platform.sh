@@ -6,11 +6,11 @@
 #   build  the programs of both architectures (build-port-arm64/, build-port-armhf/)
 #   zip    build, then pack the zip into build-portmaster/
 #   test   zip, then check it: its files, its libraries (check.sh), every golden frame of both
-#          builds under qemu, and the launcher under qemu on Debian 11's arm64 and armhf
-#          libraries (launcher.sh)
+#          builds under qemu, and the launcher under qemu on each SDL2 the devices carry, from
+#          Debian 11 to 13, on screens of several sizes (launcher.sh, sdl2.txt)
 #   release OUT  zip, then copy it into the release folder OUT; release-check OUT  test
 # STEP names limit the run to those steps (see the summary). As root: debootstrap, mounts.
-#   ORBITRA_PORT_ROOT_DIR   where the Debian 11 systems are kept (default /var/tmp)
+#   ORBITRA_PORT_ROOT_DIR   where the Debian systems are kept (default /var/tmp)
 set -uo pipefail
 exec 1>&2
 cd "$(dirname "$0")/../.." || exit 1
@@ -56,6 +56,24 @@ need_build_system() {
     # multiarch, so the programs load on every firmware with glibc 2.31 or newer.
     chroot_make "$buildroot" bullseye amd64 cmake make pkg-config crossbuild-essential-arm64 \
       crossbuild-essential-armhf libsdl2-dev:arm64 libsdl2-dev:armhf
+}
+
+# The launcher check's SDL2s (sdl2.txt), one line each: name suite package folder archs rate.
+sdl2s() { awk '!/^#/ && NF' $here/sdl2.txt; }
+# Debian 11's SDL2 is the build system's; each other suite's is in a system of its own, with
+# no more than bash and, through multiarch, the ARM targets' packages of the table and the C++
+# runtime the programs need beside it.
+system_of() { [ "$1" = bullseye ] && echo "$buildroot" || echo "$systems/orbitra-port-$1"; }
+need_sdl2_systems() {
+  local suite
+  need_packages sox || return 1
+  for suite in $(sdl2s | awk '$3 != "-" { print $2 }' | sort -u); do
+    # shellcheck disable=SC2046 # one word per package
+    chroot_make "$(system_of "$suite")" "$suite" amd64 $(sdl2s | awk -v suite="$suite" '
+      $2 == suite { n = split($5, archs, ",")
+        for (i = 1; i <= n; i++) print $3 ":" archs[i] "\nlibstdc++6:" archs[i] }' |
+      sort -u) || return 1
+  done
 }
 
 # The native capture tool (for the screenshot and the frames and sound to compare with) and the
@@ -134,8 +152,19 @@ if [ "$command" = test ] || [ "$command" = release-check ]; then
     step "frames-$arch" env QEMU_LD_PREFIX="$buildroot" SDL_VIDEODRIVER=dummy \
       SDL_AUDIODRIVER=dummy tests/framecheck.sh "$tool" "build-port-$arch/orbitra-capture" \
       "qemu-$qemu_name-static" "$repo" "port $arch"
-    step "launcher-$arch" $here/launcher.sh "$arch" "$zipfile" "build-port-$arch" "$tool" \
-      "$compare" "$buildroot"
   done
+  # The launcher on each SDL2 the devices carry: the whole check on a 640x480 screen for each
+  # architecture, and on the first architecture the picture on the other screens.
+  step sdl2-systems need_sdl2_systems
+  while read -r sdl2 suite _ folder archs_named rate; do
+    IFS=, read -ra sdl2_archs <<<"$archs_named"
+    for arch in "${sdl2_archs[@]}"; do
+      step "launcher-$sdl2-$arch" $here/launcher.sh full "$arch" "$zipfile" "build-port-$arch" \
+        "$tool" "$compare" "$(system_of "$suite")" "$folder" "$rate"
+    done
+    step "screens-$sdl2" $here/launcher.sh screens "${sdl2_archs[0]}" "$zipfile" \
+      "build-port-${sdl2_archs[0]}" "$tool" "$compare" "$(system_of "$suite")" "$folder" "$rate" \
+      480x320 720x720 1280x720
+  done < <(sdl2s)
 fi
 steps_summary
