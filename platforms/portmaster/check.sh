@@ -4,8 +4,8 @@
 #              screenshot's size, gameinfo.xml against the files, LF endings, the gamepad's
 #              Start as Escape and the launcher's steps in their order
 #   libraries  no program needs a C library newer than 2.31 or a C++ runtime newer than
-#              Debian 11's (GCC 10), links no SDL 1.2 or companion dynamically, and the zip
-#              carries no SDL2, C library or C++ runtime of its own
+#              Debian 11's (GCC 10), links no SDL 1.2 or companion dynamically, exports no
+#              SDL_ name, and the zip carries no SDL2, C library or C++ runtime of its own
 set -uo pipefail
 mode=$1 zip=$2
 work=$(mktemp -d)
@@ -32,10 +32,14 @@ if [ "$mode" = libraries ]; then
         *) fail "$program needs $name, which is not on every device" ;;
       esac
     done
+    # SDL 1.2's names stay inside: exported, they would stand in for SDL2's own of the same
+    # names wherever SDL2 calls them directly (an SDL2 built without its dynamic API).
+    exported=$(readelf --dyn-syms -W "$program" | awk '$7 != "UND" && $8 ~ /^SDL_/ {print $8}')
+    [ -z "$exported" ] || fail "$program exports $(wc -w <<<"$exported") SDL_ names: $(head -c 200 <<<"$exported")"
   done
   carried=$(find . -name 'libSDL2*' -o -name 'libc.so*' -o -name 'libstdc++*' -o -name 'ld-linux*')
   [ -z "$carried" ] || fail "the zip carries $carried"
-  echo "libraries: glibc <= 2.31, Debian 11's C++ runtime, only the device's libraries"
+  echo "libraries: glibc <= 2.31, Debian 11's C++ runtime, only the device's libraries, no SDL_ exports"
   exit 0
 fi
 
