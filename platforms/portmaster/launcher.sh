@@ -59,6 +59,28 @@ start_virtual_display 640x480
 pids+=("$xvfb")
 "$tool" --quiet --start 5000 --shot 5000 --shot-dir "$work" || fail "the frame tool failed"
 "$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
+# fill_shown SHOT FRAME: the 480x320 screenshot is black but for the largest 4:3 box, 426x320
+# at 27,0, which holds FRAME (320x240) at 2x reduced smoothly: at the centre of each frame pixel's
+# share of the box, its colour or one blended with its neighbours'.
+fill_shown() {
+  python3 - <(convert "$1" -depth 8 rgb:-) <(convert "$2" -depth 8 rgb:-) <<'EOF'
+import sys
+shot, frame = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+if len(shot) != 480 * 320 * 3 or len(frame) != 320 * 240 * 3: sys.exit("not 480x320 and 320x240")
+px = lambda data, width, x, y: data[3 * (y * width + x):3 * (y * width + x) + 3]
+outside = [(x, y) for y in range(320) for x in list(range(27)) + list(range(453, 480))]
+lit = sum(1 for x, y in outside if any(px(shot, 480, x, y)))
+near = 0
+for fy in range(240):
+    for fx in range(320):
+        want = px(frame, 320, fx, fy)
+        got = px(shot, 480, 27 + (2 * fx + 1) * 426 // 640, (2 * fy + 1) * 320 // 480)
+        d = max(abs(a - b) for a, b in zip(want, got))
+        near += d <= 24
+print("fill: %d pixels lit beside the box, %d of 76800 centres near their colour" % (lit, near))
+sys.exit(0 if lit == 0 and near >= 0.95 * 76800 else 1)
+EOF
+}
 launch() {  # the launcher in the Debian 11 system, beside ports/ given a tick: sets $intro
   CHROOT_BINDS=/tmp setsid bash -c '. "$0" && chroot_run "$@"' "$chroot_lib" "$system" env \
     HOME="$work/home dir" DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software \
@@ -80,6 +102,17 @@ import -window root "$work/screen.png" || fail "no screenshot"
   fail "the screen is not the frame scaled 2x: $(cat "$work/ports/orbitra/log.txt")"
 # Ended from outside: with its clock held the intro soon waits for a frame time that never
 # comes, and reads no keys while it waits.
+{ kill -KILL -- "-$intro" && wait "$intro"; } 2>/dev/null
+# Sharp fill on a 480x320 screen, where the whole factor (1x) would leave half of it black.
+start_virtual_display 480x320
+pids+=("$xvfb")
+launch 5000
+wait_for_intro_window "$intro"
+sleep 5
+import -window root "$work/fill.png" || fail "no screenshot on 480x320"
+[ -z "${ORBITRA_SCREENSHOTS:-}" ] || cp "$work/fill.png" "$ORBITRA_SCREENSHOTS/fill-$arch.png"
+fill_shown "$work/fill.png" "$work/frame-5000.png" ||
+  fail "480x320 is not filled with the frame: $(cat "$work/ports/orbitra/log.txt")"
 { kill -KILL -- "-$intro" && wait "$intro"; } 2>/dev/null
 mv "$work/ports/orbitra/orbitra.$name.zipped" "$work/ports/orbitra/orbitra.$name"
 
