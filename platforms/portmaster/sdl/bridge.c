@@ -21,8 +21,6 @@ static struct {
   int (*pollEvent)(SDL_Event*);
   const char* (*getError)(void);
   int (*showCursor)(int);
-  int (*audioInit)(const char*);
-  void (*audioQuit)(void);
 } sdl2;
 
 static int findSdl2(void) {
@@ -31,12 +29,9 @@ static int findSdl2(void) {
   *(void**)&sdl2.pollEvent = dlsym(RTLD_NEXT, "SDL_PollEvent");
   *(void**)&sdl2.getError = dlsym(RTLD_NEXT, "SDL_GetError");
   *(void**)&sdl2.showCursor = dlsym(RTLD_NEXT, "SDL_ShowCursor");
-  *(void**)&sdl2.audioInit = dlsym(RTLD_NEXT, "SDL_AudioInit");
-  *(void**)&sdl2.audioQuit = dlsym(RTLD_NEXT, "SDL_AudioQuit");
   *(void**)&sdl2.initSubSystem = dlsym(RTLD_NEXT, "SDL_InitSubSystem");
   return sdl2.initSubSystem != NULL && sdl2.quitSubSystem != NULL && sdl2.pollEvent != NULL &&
-                 sdl2.getError != NULL && sdl2.showCursor != NULL && sdl2.audioInit != NULL &&
-                 sdl2.audioQuit != NULL
+                 sdl2.getError != NULL && sdl2.showCursor != NULL
              ? 0
              : -1;
 }
@@ -263,16 +258,38 @@ static void pullAudio(void* device, Uint8* stream, int bytes) {
   memaudio_fill(device, stream, bytes);
 }
 
-static int viaAudioInit; /* opened by a driver's name rather than SDL2's own choice */
-
 static const char* lastError(void) {
   return sdl2.getError != NULL ? sdl2.getError() : "";
 }
 
-/* SDL2's own choice first (SDL_AUDIODRIVER, or the first of its drivers that starts), then each
-   of its other drivers but the silent ones (dummy, disk), named only when asked for: a device's
-   SDL_AUDIODRIVER may name a driver its SDL2 lacks. One line says which plays, and why the one
-   asked for did not; with none, the first one's reason is the failure. */
+/* Opens the output on SDL2's audio driver named, or on its own choice (SDL_AUDIODRIVER, or the
+   first of its drivers that starts) for NULL: 0, or -1 with SDL2's reason in why. SDL2 reads
+   the driver's name when its audio starts: from the environment up to 2.0.20, from the hint of
+   the same name since (sdl2-compat's too). */
+static int openDriver(const char* name, SDL_AudioSpec* wanted, char* why, size_t size) {
+  if (name != NULL) {
+    setenv("SDL_AUDIODRIVER", name, 1);
+    SDL_SetHintWithPriority("SDL_AUDIODRIVER", name, SDL_HINT_OVERRIDE);
+  }
+  if (sdl2.initSubSystem(SDL_INIT_AUDIO) == 0) {
+    /* No changes allowed: SDL2 converts to the device, the pulled buffers stay as asked. */
+    output = SDL_OpenAudioDevice(NULL, 0, wanted, NULL, 0);
+    if (output != 0) {
+      SDL_PauseAudioDevice(output, 0);
+      return 0;
+    }
+    snprintf(why, size, "%s", lastError());
+    sdl2.quitSubSystem(SDL_INIT_AUDIO);
+    return -1;
+  }
+  snprintf(why, size, "%s", lastError());
+  return -1;
+}
+
+/* SDL2's own choice first, then each of its other drivers but the silent ones (dummy, disk),
+   played only when asked for: a device's SDL_AUDIODRIVER may name a driver its SDL2 lacks or
+   a device it does not have. One line says which plays, and why the first did not; with none,
+   the first one's reason is the failure. */
 int backend_audio_open(int rate, int channels, int samples, void* device) {
   if (findSdl2() != 0) return fail("SDL2 not found");
   SDL_AudioSpec wanted;
@@ -284,44 +301,25 @@ int backend_audio_open(int rate, int channels, int samples, void* device) {
   wanted.callback = pullAudio;
   wanted.userdata = device;
   const char* asked = getenv("SDL_AUDIODRIVER");
-  char first[64] = "", why[256] = "", tried[512] = "";
-  /* No changes allowed: SDL2 converts to the device, the pulled buffers stay as asked. */
-  if (sdl2.initSubSystem(SDL_INIT_AUDIO) == 0) {
-    snprintf(first, sizeof first, "%s", SDL_GetCurrentAudioDriver());
-    output = SDL_OpenAudioDevice(NULL, 0, &wanted, NULL, 0);
-    if (output != 0) {
-      fprintf(stderr, "Sound through SDL2's %s driver\n", first);
-      viaAudioInit = 0;
-      SDL_PauseAudioDevice(output, 0);
-      return 0;
-    }
-    snprintf(why, sizeof why, "%s", lastError());
-    sdl2.quitSubSystem(SDL_INIT_AUDIO);
-  } else {
-    snprintf(why, sizeof why, "%s", lastError());
+  char first[64] = "", why[256] = "", tried[512] = "", reason[256] = "";
+  snprintf(first, sizeof first, "%s", asked != NULL && asked[0] != '\0' ? asked : "default");
+  if (openDriver(NULL, &wanted, why, sizeof why) == 0) {
+    fprintf(stderr, "Sound through SDL2's %s driver\n", SDL_GetCurrentAudioDriver());
+    return 0;
   }
-  if (first[0] == '\0') snprintf(first, sizeof first, "%s", asked != NULL ? asked : "default");
   for (int i = 0; i < SDL_GetNumAudioDrivers(); i++) {
     const char* name = SDL_GetAudioDriver(i);
-    if (name == NULL || strcmp(name, first) == 0 || strcmp(name, "dummy") == 0 ||
-        strcmp(name, "disk") == 0 || (asked != NULL && strcmp(name, asked) == 0)) {
+    if (name == NULL || strcmp(name, "dummy") == 0 || strcmp(name, "disk") == 0 ||
+        strcmp(name, first) == 0) {
       continue;
     }
-    const size_t used = strlen(tried);
-    if (sdl2.audioInit(name) == 0) {
-      output = SDL_OpenAudioDevice(NULL, 0, &wanted, NULL, 0);
-      if (output != 0) {
-        fprintf(stderr, "Sound through SDL2's %s driver, as its %s driver failed: %s\n", name,
-                first, why);
-        viaAudioInit = 1;
-        SDL_PauseAudioDevice(output, 0);
-        return 0;
-      }
-      snprintf(tried + used, sizeof tried - used, "; %s: %s", name, lastError());
-      sdl2.audioQuit();
-    } else {
-      snprintf(tried + used, sizeof tried - used, "; %s: %s", name, lastError());
+    if (openDriver(name, &wanted, reason, sizeof reason) == 0) {
+      fprintf(stderr, "Sound through SDL2's %s driver, as its %s driver failed: %s\n", name, first,
+              why);
+      return 0;
     }
+    const size_t used = strlen(tried);
+    snprintf(tried + used, sizeof tried - used, "; %s: %s", name, reason);
   }
   fprintf(stderr, "No sound through SDL2's %s driver nor its others%s\n", first, tried);
   snprintf(failureText, sizeof failureText, "%s", why);
@@ -341,9 +339,5 @@ void backend_audio_close(void) {
   if (output == 0) return;
   SDL_CloseAudioDevice(output);
   output = 0;
-  if (viaAudioInit) {
-    sdl2.audioQuit();
-  } else {
-    sdl2.quitSubSystem(SDL_INIT_AUDIO);
-  }
+  sdl2.quitSubSystem(SDL_INIT_AUDIO);
 }
