@@ -35,7 +35,8 @@ if [ "$mode" = libraries ]; then
     # SDL 1.2's names stay inside: exported, they would stand in for SDL2's own of the same
     # names wherever SDL2 calls them directly (an SDL2 built without its dynamic API).
     exported=$(readelf --dyn-syms -W "$program" | awk '$7 != "UND" && $8 ~ /^SDL_/ {print $8}')
-    [ -z "$exported" ] || fail "$program exports $(wc -w <<<"$exported") SDL_ names: $(head -c 200 <<<"$exported")"
+    [ -z "$exported" ] ||
+      fail "$program exports $(wc -w <<<"$exported") SDL_ names: $(paste -sd ' ' <<<"$exported" | head -c 200)"
   done
   carried=$(find . -name 'libSDL2*' -o -name 'libc.so*' -o -name 'libstdc++*' -o -name 'ld-linux*')
   [ -z "$carried" ] || fail "the zip carries $carried"
