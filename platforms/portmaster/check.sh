@@ -2,7 +2,7 @@
 # Checks the PortMaster zip. Arguments: files|libraries, the zip.
 #   files      the required files and names, port.json's schema 4, architectures and glibc, the
 #              screenshot's size, gameinfo.xml against the files, LF endings, the gamepad's
-#              Start as Escape and the launcher's steps in their order
+#              Start as Escape and Select as F, and the launcher's steps in their order
 #   libraries  no program needs a C library newer than 2.31 or a C++ runtime newer than
 #              Debian 11's (GCC 10), links no SDL 1.2 or companion dynamically, exports no
 #              SDL_ name, and the zip carries no SDL2, C library or C++ runtime of its own
@@ -79,6 +79,7 @@ import os
 if not os.path.isfile(game.findtext("image") or ""): fail("gameinfo.xml's image is missing")
 EOF
 grep -qx 'start = esc' orbitra/orbitra.gptk || fail "Start is not Escape"
+grep -qx 'back = f' orbitra/orbitra.gptk || fail "Select is not F, the key that switches sharp fill"
 # The launcher's steps, each once and in this order.
 last=0
 for pattern in 'source .*control\.txt' '^trap finish EXIT' '^get_controls' '^GAMEDIR="/\$directory/' \
