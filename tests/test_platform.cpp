@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/platform.h"
 #include "gfx/surface.h"
@@ -130,6 +131,31 @@ TEST(Platform, WindowScaleLeavesRoomForTheDesktopsPanels) {
   EXPECT_EQ(port_scale_for(720, 720, 320, 240), 2);
   EXPECT_EQ(port_scale_for(1280, 720, 320, 240), 3);
   EXPECT_EQ(port_scale_for(240, 320, 320, 240), 1);  // smaller: shown cut, never at 0
+}
+
+TEST(Platform, PortFillsScreensTheWholeFactorLeavesHalfEmpty) {
+  // The display, the start it suits, and the place with fill off and on: x, y, w, h, factor.
+  const struct {
+    int width, height, fills;
+    std::vector<int> whole, fill;
+  } screens[] = {
+      {640, 480, 0, {0, 0, 640, 480, 2}, {0, 0, 640, 480, 2}},
+      {720, 720, 0, {40, 120, 640, 480, 2}, {0, 90, 720, 540, 3}},
+      {1280, 720, 0, {160, 0, 960, 720, 3}, {160, 0, 960, 720, 3}},
+      {1024, 600, 0, {192, 60, 640, 480, 2}, {112, 0, 800, 600, 3}},  // four fifths: whole
+      {480, 320, 1, {80, 40, 320, 240, 1}, {27, 0, 426, 320, 2}},
+      {240, 320, 1, {-40, 40, 320, 240, 1}, {0, 70, 240, 180, 1}},  // too small: reduced
+  };
+  for (const auto& display : screens) {
+    EXPECT_EQ(port_fill_suits(display.width, display.height, 320, 240), display.fills)
+        << display.width;
+    for (int fill : {0, 1}) {
+      const port_place place = port_place_for(display.width, display.height, 320, 240, fill);
+      EXPECT_EQ(std::vector<int>({place.x, place.y, place.width, place.height, place.factor}),
+                fill ? display.fill : display.whole)
+          << display.width << "x" << display.height << " fill " << fill;
+    }
+  }
 }
 
 TEST(PlatformExecTest, WithoutADisplayTheIntroEndsWithOneLine) {

@@ -2,10 +2,10 @@
 # Checks the PortMaster zip. Arguments: files|libraries, the zip.
 #   files      the required files and names, port.json's schema 4, architectures and glibc, the
 #              screenshot's size, gameinfo.xml against the files, LF endings, the gamepad's
-#              Start as Escape and the launcher's steps in their order
+#              Start as Escape and Select as F, and the launcher's steps in their order
 #   libraries  no program needs a C library newer than 2.31 or a C++ runtime newer than
-#              Debian 11's (GCC 10), links no SDL 1.2 or companion dynamically, and the zip
-#              carries no SDL2, C library or C++ runtime of its own
+#              Debian 11's (GCC 10), links no SDL 1.2 or companion dynamically, exports no
+#              SDL_ name, and the zip carries no SDL2, C library or C++ runtime of its own
 set -uo pipefail
 mode=$1 zip=$2
 work=$(mktemp -d)
@@ -32,10 +32,15 @@ if [ "$mode" = libraries ]; then
         *) fail "$program needs $name, which is not on every device" ;;
       esac
     done
+    # SDL 1.2's names stay inside: exported, they would stand in for SDL2's own of the same
+    # names wherever SDL2 calls them directly (an SDL2 built without its dynamic API).
+    exported=$(readelf --dyn-syms -W "$program" | awk '$7 != "UND" && $8 ~ /^SDL_/ {print $8}')
+    [ -z "$exported" ] ||
+      fail "$program exports $(wc -w <<<"$exported") SDL_ names: $(paste -sd ' ' <<<"$exported" | head -c 200)"
   done
   carried=$(find . -name 'libSDL2*' -o -name 'libc.so*' -o -name 'libstdc++*' -o -name 'ld-linux*')
   [ -z "$carried" ] || fail "the zip carries $carried"
-  echo "libraries: glibc <= 2.31, Debian 11's C++ runtime, only the device's libraries"
+  echo "libraries: glibc <= 2.31, Debian 11's C++ runtime, only the device's libraries, no SDL_ exports"
   exit 0
 fi
 
@@ -74,6 +79,7 @@ import os
 if not os.path.isfile(game.findtext("image") or ""): fail("gameinfo.xml's image is missing")
 EOF
 grep -qx 'start = esc' orbitra/orbitra.gptk || fail "Start is not Escape"
+grep -qx 'back = f' orbitra/orbitra.gptk || fail "Select is not F, the key that switches sharp fill"
 # The launcher's steps, each once and in this order.
 last=0
 for pattern in 'source .*control\.txt' '^trap finish EXIT' '^get_controls' '^GAMEDIR="/\$directory/' \

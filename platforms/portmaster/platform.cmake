@@ -19,6 +19,10 @@ target_compile_definitions(orbitra_port_bridge PRIVATE _REENTRANT)
 target_link_libraries(orbitra_port_bridge PRIVATE orbitra_warnings INTERFACE SDL2 dl pthread)
 target_link_libraries(orbitra_port_drivers PRIVATE orbitra_warnings
   PUBLIC orbitra_pinned_libraries)
+# The programs export nothing: SDL 1.2's names, kept inside, would otherwise be exported to stand
+# in for SDL2's own of the same names, which an SDL2 built without its dynamic API calls.
+set_target_properties(orbitra_port_drivers orbitra_port_bridge PROPERTIES C_VISIBILITY_PRESET hidden)
+add_link_options(LINKER:--exclude-libs,ALL)
 
 # The intro on the port's drivers, and the port check's build of it with the clock held (as the
 # Windows window check's).

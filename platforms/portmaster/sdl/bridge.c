@@ -9,6 +9,7 @@
 #include <SDL.h>
 #include <dlfcn.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "backend.h"
@@ -36,6 +37,7 @@ static int findSdl2(void) {
 }
 
 static const char* failure = "";
+static char failureText[256];
 
 const char backend_name[] = "sdl2";
 const char backend_video_about[] = "the device's display through SDL2";
@@ -54,16 +56,35 @@ static int fail(const char* what) {
 static struct {
   SDL_Window* window;
   SDL_Renderer* renderer;
-  SDL_Texture* texture;
-  SDL_Rect place;
+  SDL_Texture* texture;  /* the screen, nearest neighbour */
+  SDL_Texture* enlarged; /* sharp fill's whole-factor picture, reduced smoothly */
+  struct port_place place;
+  int width, height;       /* the screen's */
+  int outWidth, outHeight; /* the output the place was found for; 0 after a change */
+  int fill, fillChosen;    /* sharp fill, and whether the button chose it */
   int headless;
 } video;
+
+/* Selects fill or whole pixels. Key F, which the intro does not read: the gamepad's Select
+   (orbitra.gptk). */
+enum { fillKey = SDLK_f };
 
 static char caption[256] = "Orbitra";
 
 void backend_video_caption(const char* title) {
   snprintf(caption, sizeof caption, "%s", title);
   if (video.window != NULL) SDL_SetWindowTitle(video.window, caption);
+}
+
+/* The scale quality is read when a texture is made. */
+static SDL_Texture* makeTexture(int access, int width, int height, const char* quality) {
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, quality);
+  return SDL_CreateTexture(video.renderer, SDL_PIXELFORMAT_RGB565, access, width, height);
+}
+
+static void dropEnlarged(void) {
+  if (video.enlarged != NULL) SDL_DestroyTexture(video.enlarged);
+  video.enlarged = NULL;
 }
 
 /* A full-screen window for 16-bit 5-6-5 pixels; none on SDL2's dummy driver. */
@@ -90,31 +111,62 @@ int backend_video_open(int width, int height, int bpp) {
     sdl2.showCursor(SDL_DISABLE);
   }
   if (video.texture != NULL) SDL_DestroyTexture(video.texture);
-  /* Nearest neighbour: every pixel a sharp square. Read when the texture is made. */
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  video.texture = SDL_CreateTexture(video.renderer, SDL_PIXELFORMAT_RGB565,
-                                    SDL_TEXTUREACCESS_STREAMING, width, height);
+  video.texture = makeTexture(SDL_TEXTUREACCESS_STREAMING, width, height, "nearest");
   if (video.texture == NULL) return fail("no texture");
-  int outWidth = 0, outHeight = 0;
-  if (SDL_GetRendererOutputSize(video.renderer, &outWidth, &outHeight) != 0) {
-    return fail("no output size");
-  }
-  const int factor = port_scale_for(outWidth, outHeight, width, height);
-  video.place.w = width * factor;
-  video.place.h = height * factor;
-  video.place.x = (outWidth - video.place.w) / 2;
-  video.place.y = (outHeight - video.place.h) / 2;
+  video.width = width;
+  video.height = height;
+  video.outWidth = video.outHeight = 0;
   return 0;
 }
 
-/* Scaled by port_scale_for, centred on black, nearest neighbour. */
+/* The place for the renderer's output as it is now: the window may be smaller than the
+   screen, resized after it opened, or moved to another display. Sharp fill needs a render
+   target; without one the picture stays at the whole factor. */
+static void fitToOutput(void) {
+  int outWidth = 0, outHeight = 0;
+  if (SDL_GetRendererOutputSize(video.renderer, &outWidth, &outHeight) != 0) return;
+  if (outWidth == video.outWidth && outHeight == video.outHeight) return;
+  video.outWidth = outWidth;
+  video.outHeight = outHeight;
+  if (!video.fillChosen)
+    video.fill = port_fill_suits(outWidth, outHeight, video.width, video.height);
+  video.place = port_place_for(outWidth, outHeight, video.width, video.height, video.fill);
+  int enlargedWidth = 0, enlargedHeight = 0;
+  if (video.enlarged != NULL) {
+    SDL_QueryTexture(video.enlarged, NULL, NULL, &enlargedWidth, &enlargedHeight);
+  }
+  if (!video.fill || enlargedWidth != video.width * video.place.factor ||
+      enlargedHeight != video.height * video.place.factor) {
+    dropEnlarged();
+  }
+  if (video.fill && video.enlarged == NULL) {
+    if (SDL_RenderTargetSupported(video.renderer)) {
+      video.enlarged = makeTexture(SDL_TEXTUREACCESS_TARGET, video.width * video.place.factor,
+                                   video.height * video.place.factor, "linear");
+    }
+    if (video.enlarged == NULL) {
+      video.place = port_place_for(outWidth, outHeight, video.width, video.height, 0);
+    }
+  }
+}
+
+/* Centred on black: at the whole factor, nearest neighbour, or sharp fill's whole factor
+   reduced smoothly to the place. */
 void backend_video_present(const void* pixels, int width, int height, int pitch, int bpp) {
   (void)width, (void)height, (void)bpp; /* as opened */
   if (video.texture == NULL) return;
+  fitToOutput();
   SDL_UpdateTexture(video.texture, NULL, pixels, pitch);
+  const SDL_Rect place = {video.place.x, video.place.y, video.place.width, video.place.height};
+  SDL_Texture* shown = video.texture;
+  if (video.enlarged != NULL && SDL_SetRenderTarget(video.renderer, video.enlarged) == 0) {
+    SDL_RenderCopy(video.renderer, video.texture, NULL, NULL);
+    SDL_SetRenderTarget(video.renderer, NULL);
+    shown = video.enlarged;
+  }
   SDL_SetRenderDrawColor(video.renderer, 0, 0, 0, 255);
   SDL_RenderClear(video.renderer);
-  SDL_RenderCopy(video.renderer, video.texture, NULL, &video.place);
+  SDL_RenderCopy(video.renderer, shown, NULL, &place);
   SDL_RenderPresent(video.renderer);
 }
 
@@ -126,6 +178,7 @@ void backend_video_close(void) {
   }
   if (video.window == NULL) return;
   if (video.texture != NULL) SDL_DestroyTexture(video.texture);
+  dropEnlarged();
   SDL_DestroyRenderer(video.renderer);
   SDL_DestroyWindow(video.window);
   memset(&video, 0, sizeof video);
@@ -162,11 +215,25 @@ static int oldKey(SDL_Keycode key) {
   }
 }
 
-/* Keys without an SDL 1.2 number are passed over. */
+/* Keys without an SDL 1.2 number are passed over; the fill key and changes of the window or
+   display are the backend's own. */
 int backend_next_event(int* pressed, int* key) {
   if (video.window == NULL) return 0;
   SDL_Event event;
   while (sdl2.pollEvent(&event)) {
+    if (event.type == SDL_WINDOWEVENT || event.type == SDL_RENDER_TARGETS_RESET ||
+        event.type == SDL_DISPLAYEVENT) {
+      video.outWidth = video.outHeight = 0; /* the next frame finds its place anew */
+      continue;
+    }
+    if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && event.key.keysym.sym == fillKey) {
+      if (event.type == SDL_KEYDOWN && !event.key.repeat) {
+        video.fill = !video.fill;
+        video.fillChosen = 1;
+        video.outWidth = video.outHeight = 0;
+      }
+      continue;
+    }
     if (event.type == SDL_QUIT) {
       *pressed = 1;
       *key = -1;
@@ -191,9 +258,40 @@ static void pullAudio(void* device, Uint8* stream, int bytes) {
   memaudio_fill(device, stream, bytes);
 }
 
+static const char* lastError(void) {
+  return sdl2.getError != NULL ? sdl2.getError() : "";
+}
+
+/* Opens the output on SDL2's audio driver named, or on its own choice (SDL_AUDIODRIVER, or the
+   first of its drivers that starts) for NULL: 0, or -1 with SDL2's reason in why. SDL2 reads
+   the driver's name when its audio starts: from the environment up to 2.0.20, from the hint of
+   the same name since (sdl2-compat's too). */
+static int openDriver(const char* name, SDL_AudioSpec* wanted, char* why, size_t size) {
+  if (name != NULL) {
+    setenv("SDL_AUDIODRIVER", name, 1);
+    SDL_SetHintWithPriority("SDL_AUDIODRIVER", name, SDL_HINT_OVERRIDE);
+  }
+  if (sdl2.initSubSystem(SDL_INIT_AUDIO) == 0) {
+    /* No changes allowed: SDL2 converts to the device, the pulled buffers stay as asked. */
+    output = SDL_OpenAudioDevice(NULL, 0, wanted, NULL, 0);
+    if (output != 0) {
+      SDL_PauseAudioDevice(output, 0);
+      return 0;
+    }
+    snprintf(why, size, "%s", lastError());
+    sdl2.quitSubSystem(SDL_INIT_AUDIO);
+    return -1;
+  }
+  snprintf(why, size, "%s", lastError());
+  return -1;
+}
+
+/* SDL2's own choice first, then each of its other drivers but the silent ones (dummy, disk),
+   played only when asked for: a device's SDL_AUDIODRIVER may name a driver its SDL2 lacks or
+   a device it does not have. One line says which plays, and why the first did not; with none,
+   the first one's reason is the failure. */
 int backend_audio_open(int rate, int channels, int samples, void* device) {
   if (findSdl2() != 0) return fail("SDL2 not found");
-  if (sdl2.initSubSystem(SDL_INIT_AUDIO) != 0) return fail("no audio");
   SDL_AudioSpec wanted;
   memset(&wanted, 0, sizeof wanted);
   wanted.freq = rate;
@@ -202,14 +300,31 @@ int backend_audio_open(int rate, int channels, int samples, void* device) {
   wanted.samples = (Uint16)samples;
   wanted.callback = pullAudio;
   wanted.userdata = device;
-  /* No changes allowed: SDL2 converts to the device, the pulled buffers stay as asked. */
-  output = SDL_OpenAudioDevice(NULL, 0, &wanted, NULL, 0);
-  if (output == 0) {
-    sdl2.quitSubSystem(SDL_INIT_AUDIO);
-    return fail("no audio device");
+  const char* asked = getenv("SDL_AUDIODRIVER");
+  char first[64] = "", why[256] = "", tried[512] = "", reason[256] = "";
+  snprintf(first, sizeof first, "%s", asked != NULL && asked[0] != '\0' ? asked : "default");
+  if (openDriver(NULL, &wanted, why, sizeof why) == 0) {
+    fprintf(stderr, "Sound through SDL2's %s driver\n", SDL_GetCurrentAudioDriver());
+    return 0;
   }
-  SDL_PauseAudioDevice(output, 0);
-  return 0;
+  for (int i = 0; i < SDL_GetNumAudioDrivers(); i++) {
+    const char* name = SDL_GetAudioDriver(i);
+    if (name == NULL || strcmp(name, "dummy") == 0 || strcmp(name, "disk") == 0 ||
+        strcmp(name, first) == 0) {
+      continue;
+    }
+    if (openDriver(name, &wanted, reason, sizeof reason) == 0) {
+      fprintf(stderr, "Sound through SDL2's %s driver, as its %s driver failed: %s\n", name, first,
+              why);
+      return 0;
+    }
+    const size_t used = strlen(tried);
+    snprintf(tried + used, sizeof tried - used, "; %s: %s", name, reason);
+  }
+  fprintf(stderr, "No sound through SDL2's %s driver nor its others%s\n", first, tried);
+  snprintf(failureText, sizeof failureText, "%s", why);
+  failure = failureText;
+  return -1;
 }
 
 void backend_audio_lock(void) {
