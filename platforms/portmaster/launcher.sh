@@ -83,7 +83,7 @@ held_launch() {
   pids+=("$xvfb")
   cp "$build/orbitra-held" "$work/ports/orbitra/orbitra.$name" || fail "no orbitra-held"
   rm -f "$work/calls" "$work/kill"
-  launch 5000
+  launch $held
   wait_for_intro_window "$intro"
   sleep 3
   fitted root "$tag-$1.png" "${1%x*}" "${1#*x}"
@@ -101,7 +101,7 @@ fitted() {
   if [ "$factor" -ge 2 ] || [ $((factor * 320)) -eq "$boxw" ]; then
     frame_shown "$1" "$2" $(((w - factor * 320) / 2)) $(((h - factor * 240) / 2)) \
       $((factor * 320)) $((factor * 240)) every ||
-      fail "the screen $3x$4 does not hold the frame ${factor}x: $(intro_said)"
+      fail "the screen $3x$4 does not hold the frame ${factor}x (the window: $(window_size)): $(intro_said)"
     return
   fi
   x=$(((w - boxw) / 2)) y=$(((h - boxh) / 2))
@@ -120,7 +120,8 @@ fitted() {
   echo "$3x$4: the ${boxw}x$boxh box differs from the frame scaled 2x and reduced by $seen on average" \
     "(the black screen: $blank)"
   python3 -c 'import sys; seen, blank = map(float, sys.argv[1:]); sys.exit(not (seen < 0.02 and seen < blank / 4))' \
-    "$seen" "$blank" || fail "the screen $3x$4 does not hold the frame filling the ${boxw}x$boxh box"
+    "$seen" "$blank" || fail "the screen $3x$4 does not hold the frame filling the ${boxw}x$boxh box" \
+    "(the window: $(window_size))"
 }
 
 # gptokeyb's kill switch ends the program: the launcher ends with its status, and still
@@ -146,8 +147,11 @@ pm_finish"
       "gptokeyb -1 orbitra.$name -c $work/ports/orbitra/orbitra.gptk" ] || fail "the launcher's calls were: $(cat "$work/calls")"
 }
 
-"$tool" --quiet --start 5000 --shot 5000 --shot-dir "$work" || fail "the frame tool failed"
-frame=$work/frame-5000.png
+# Held at 30 s the intro draws 1500 frames (50 a second) before it waits for a frame time that
+# never comes: through the checks of a screen and a resize, every frame reads the events.
+held=30000
+"$tool" --quiet --start $held --shot $held --shot-dir "$work" || fail "the frame tool failed"
+frame=$work/frame-$held.png
 mv "$work/ports/orbitra/orbitra.$name" "$work/ports/orbitra/orbitra.$name.zipped"
 if [ "$mode" = screens ]; then  # each screen tried, whatever the one before showed
   failed=()
