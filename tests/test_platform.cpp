@@ -140,6 +140,7 @@ TEST(Platform, PortFillsScreensTheWholeFactorLeavesHalfEmpty) {
     std::vector<int> whole, fill;
   } screens[] = {
       {640, 480, 0, {0, 0, 640, 480, 2}, {0, 0, 640, 480, 2}},
+      {641, 481, 0, {0, 0, 640, 480, 2}, {0, 0, 641, 480, 3}},  // fill only ever reduces
       {720, 720, 0, {40, 120, 640, 480, 2}, {0, 90, 720, 540, 3}},
       {1280, 720, 0, {160, 0, 960, 720, 3}, {160, 0, 960, 720, 3}},
       {1024, 600, 0, {192, 60, 640, 480, 2}, {112, 0, 800, 600, 3}},  // four fifths: whole

@@ -21,7 +21,6 @@ static void fitted(int displayWidth, int displayHeight, int width, int height, i
 }
 
 int port_fill_suits(int displayWidth, int displayHeight, int width, int height) {
-  if (width <= 0 || height <= 0 || displayWidth <= 0 || displayHeight <= 0) return 0;
   const int factor = port_scale_for(displayWidth, displayHeight, width, height);
   if (factor * width > displayWidth || factor * height > displayHeight) return 1;
   int fillWidth = 0, fillHeight = 0;
@@ -31,16 +30,14 @@ int port_fill_suits(int displayWidth, int displayHeight, int width, int height) 
 
 struct port_place port_place_for(int displayWidth, int displayHeight, int width, int height,
                                  int fill) {
-  struct port_place place = {0, 0, width, height, 1};
-  if (width <= 0 || height <= 0) return place;
-  if (fill && displayWidth > 0 && displayHeight > 0) {
+  struct port_place place = {0, 0, 0, 0, 0};
+  if (fill) {
     fitted(displayWidth, displayHeight, width, height, &place.width, &place.height);
     /* The smallest whole factor at least as large as the place, so that the smooth step only
        ever reduces. */
     const int across = (place.width + width - 1) / width;
     const int down = (place.height + height - 1) / height;
     place.factor = across > down ? across : down;
-    if (place.factor < 1) place.factor = 1;
   } else {
     place.factor = port_scale_for(displayWidth, displayHeight, width, height);
     place.width = width * place.factor;
