@@ -92,8 +92,9 @@ held_launch() {
 # fitted TARGET NAME W H: after 2 s a screenshot of TARGET (a window or root), W x H, holds
 # the held frame as the port fits it, centred on black: scaled by the largest whole factor
 # that fits where that is 2 or more or fills the 4:3 box that fits; else ("sharp fill")
-# scaled 2x, then smoothly reduced to that box, compared loosely: a mean difference under 2%
-# and under a quarter of the black screen's.
+# scaled 2x, then smoothly reduced to that box, compared loosely (the renderers blend
+# differently, or not at all): a mean difference under 3.5% and under a quarter of a black
+# box's.
 fitted() {
   local w=$3 h=$4 factor boxw boxh x y
   factor=$((w / 320 < h / 240 ? w / 320 : h / 240))
@@ -119,7 +120,7 @@ fitted() {
   blank=$(convert "$work/wanted.png" -format '%[fx:mean]' info:)
   echo "$3x$4: the ${boxw}x$boxh box differs from the frame scaled 2x and reduced by $seen on average" \
     "(the black screen: $blank)"
-  python3 -c 'import sys; seen, blank = map(float, sys.argv[1:]); sys.exit(not (seen < 0.02 and seen < blank / 4))' \
+  python3 -c 'import sys; seen, blank = map(float, sys.argv[1:]); sys.exit(not (seen < 0.035 and seen < blank / 4))' \
     "$seen" "$blank" || fail "the screen $3x$4 does not hold the frame filling the ${boxw}x$boxh box" \
     "(the window: $(window_size))"
 }
