@@ -234,8 +234,7 @@ sys.exit(0 if scores[shift] >= 0.999 else 1)
 EOF2
   fail "the sound differs from the native soundtrack"
 # Without the sound driver asked for, the program plays through another of SDL2's (ALSA, into
-# its null device here) and says why; with none of them usable it gives the first one's reason
-# and ends with status 1.
+# its null device here) and says why; with none usable it gives each reason and status 1.
 printf 'pcm.!default { type null }\n' >"$work/null.conf" && : >"$work/none.conf"
 nosound() {  # ALSA's configuration, the seconds to run: the program's words and status
   CHROOT_BINDS=/tmp bash -c '. "$0" && chroot_run "$@"' "$chroot_lib" "$system" env \
@@ -244,13 +243,11 @@ nosound() {  # ALSA's configuration, the seconds to run: the program's words and
   echo "status $?"
 }
 said=$(nosound null.conf 12)
-grep -qx "Sound through SDL2's alsa driver, as its nosuch driver failed: .*nosuch.*" <<<"$said" ||
-  fail "falling back from a missing sound driver, the words: $said"
-said=$(nosound none.conf 60)
-grep -qx "status 1" <<<"$said" &&
+grep -qx "Sound through SDL2's alsa driver, as its nosuch driver failed: .*nosuch.*" <<<"$said" &&
+  said=$(nosound none.conf 60) && grep -qx "status 1" <<<"$said" &&
   grep -qx "No sound through SDL2's nosuch driver nor its others; .*alsa: .*" <<<"$said" &&
   grep -qx ".*'nosuch'.*" <<<"$(grep -v "^No sound\|^ALSA" <<<"$said")" ||
-  fail "without sound, the words: $said"
+  fail "a missing sound driver: $said"
 echo "$arch: launcher from the zip: frame 2x on 640x480, refitted at 400x240, gptokeyb's kill;" \
   "4 s of sound $heard, Escape: status 0; a missing sound driver: another one, or status 1" \
   "with the reason"
