@@ -76,6 +76,10 @@ launch() {  # the launcher in the Debian system, beside ports/ given a tick: set
   launches+=("$intro")
 }
 
+# A picture not fitted is reported and the check goes on, so that one run tells all that
+# fails; it fails at the end.
+misfit() { echo "FAIL: $*" | tee -a "$work/misfits"; }
+
 # held_launch WxH: the test build with the clock held (the same picture every frame) launched
 # on a screen of its own, its window's picture compared after 5 s.
 held_launch() {
@@ -102,7 +106,7 @@ fitted() {
   if [ "$factor" -ge 2 ] || [ $((factor * 320)) -eq "$boxw" ]; then
     frame_shown "$1" "$2" $(((w - factor * 320) / 2)) $(((h - factor * 240) / 2)) \
       $((factor * 320)) $((factor * 240)) every ||
-      fail "the screen $3x$4 does not hold the frame ${factor}x (the window: $(window_size)): $(intro_said)"
+      misfit "the screen $3x$4 does not hold the frame ${factor}x (the window: $(window_size))"
     return
   fi
   x=$(((w - boxw) / 2)) y=$(((h - boxh) / 2))
@@ -111,7 +115,7 @@ fitted() {
   local border inner="$((boxw - 2))x$((boxh - 2))+$((x + 1))+$((y + 1))" seen blank
   border=$(convert "$work/$2" -fill black -draw "rectangle $((x - 1)),$((y - 1)) $((x + boxw)),$((y + boxh))" \
     -format '%[fx:maxima]' info:) && [ "$border" = 0 ] ||
-    fail "the screen $3x$4 is not black around the ${boxw}x$boxh box at $x,$y"
+    misfit "the screen $3x$4 is not black around the ${boxw}x$boxh box at $x,$y"
   convert -size "${w}x$h" xc:black \( "$frame" -filter point -resize 200% -filter triangle \
     -resize "${boxw}x$boxh!" \) -geometry "+$x+$y" -composite "$work/fill-$3x$4.png" &&
     convert "$work/$2" -crop "$inner" +repage "$work/seen.png" &&
@@ -121,8 +125,8 @@ fitted() {
   echo "$3x$4: the ${boxw}x$boxh box differs from the frame scaled 2x and reduced by $seen on average" \
     "(the black screen: $blank)"
   python3 -c 'import sys; seen, blank = map(float, sys.argv[1:]); sys.exit(not (seen < 0.035 and seen < blank / 4))' \
-    "$seen" "$blank" || fail "the screen $3x$4 does not hold the frame filling the ${boxw}x$boxh box" \
-    "(the window: $(window_size))"
+    "$seen" "$blank" || misfit "the screen $3x$4 does not hold the frame filling the" \
+    "${boxw}x$boxh box (the window: $(window_size))"
 }
 
 # gptokeyb's kill switch ends the program: the launcher ends with its status, and still
@@ -154,13 +158,13 @@ held=30000
 "$tool" --quiet --start $held --shot $held --shot-dir "$work" || fail "the frame tool failed"
 frame=$work/frame-$held.png
 mv "$work/ports/orbitra/orbitra.$name" "$work/ports/orbitra/orbitra.$name.zipped"
-if [ "$mode" = screens ]; then  # each screen tried, whatever the one before showed
-  failed=()
+if [ "$mode" = screens ]; then
   for screen in "${screens[@]}"; do
-    (trap 'exec 2>/dev/null; kill -KILL -- "-$intro"; kill "$xvfb"' EXIT
-      held_launch "$screen" && kill_switch) || failed+=("$screen")
+    held_launch "$screen"
+    kill_switch
+    kill "$xvfb"
   done
-  [ ${#failed[@]} -eq 0 ] || fail "the frame is not fitted on ${failed[*]}"
+  [ ! -s "$work/misfits" ] || fail "the frame is not fitted on every screen"
   echo "$arch: the held frame fitted on ${screens[*]}, and gptokeyb's kill after each"
   exit 0
 fi
@@ -248,6 +252,7 @@ grep -qx "Sound through SDL2's alsa driver, as its nosuch driver failed: .*nosuc
   grep -qx "No sound through SDL2's nosuch driver nor its others; .*alsa: .*" <<<"$said" &&
   grep -qx ".*'nosuch'.*" <<<"$(grep -v "^No sound\|^ALSA" <<<"$said")" ||
   fail "a missing sound driver: $said"
+[ ! -s "$work/misfits" ] || fail "the frame is not fitted on every screen: $(paste -sd ' ' "$work/misfits")"
 echo "$arch: launcher from the zip: frame 2x on 640x480, refitted at 400x240, gptokeyb's kill;" \
   "4 s of sound $heard, Escape: status 0; a missing sound driver: another one, or status 1" \
   "with the reason"
