@@ -152,9 +152,10 @@ pm_finish"
       "gptokeyb -1 orbitra.$name -c $work/ports/orbitra/orbitra.gptk" ] || fail "the launcher's calls were: $(cat "$work/calls")"
 }
 
-# Held at 30 s the intro draws 1500 frames (50 a second) before it waits for a frame time that
-# never comes: through the checks of a screen and a resize, every frame reads the events.
-held=30000
+# Held at 150 s the intro draws 7500 frames (50 a second) before it waits for a frame time that
+# never comes: through the checks of a screen and a resize, every frame reads the events (held
+# at 30 s, a small window drew its 1500 before the resize).
+held=150000
 "$tool" --quiet --start $held --shot $held --shot-dir "$work" || fail "the frame tool failed"
 frame=$work/frame-$held.png
 mv "$work/ports/orbitra/orbitra.$name" "$work/ports/orbitra/orbitra.$name.zipped"
@@ -183,6 +184,8 @@ done
 held_launch 640x480
 # Made smaller after it opened, as a firmware's screen can change: the picture refits.
 xdotool windowsize "$window" 400 240 || fail "cannot resize the window"
+# Under emulation the next frames may take seconds (armhf over SDL3: more than 2).
+sleep 4
 fitted "$window" "$tag-window-400x240.png" 400 240
 kill_switch
 
