@@ -20,6 +20,7 @@ set -uo pipefail
 # shellcheck source=../lib/binfmt.sh
 source "$(dirname "$0")/../lib/binfmt.sh"
 binfmt_hold "$@"
+# shellcheck disable=SC2034 # compare: read by frame_shown (xdisplay.sh)
 mode=$1 arch=$2 zip=$3 build=$4 tool=$5 compare=$6 system=$7 folder=$8 rate=$9
 screens=("${@:10}")
 arch_names "$arch" || exit 2
