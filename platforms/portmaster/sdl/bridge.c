@@ -57,8 +57,10 @@ static struct {
   SDL_Window* window;
   SDL_Renderer* renderer;
   SDL_Texture* texture;  /* the screen, nearest neighbour */
-  SDL_Texture* enlarged; /* sharp fill's whole-factor picture, reduced smoothly */
+  SDL_Texture* enlarged; /* the whole-factor picture: sharp fill's, or the software renderer's */
   struct port_place place;
+  int software;            /* the renderer stretches on the processor */
+  int enlargedFill;        /* the enlarged picture is made for fill (smooth reduction) */
   int width, height;       /* the screen's */
   int outWidth, outHeight; /* the output the place was found for; 0 after a change */
   int fill, fillChosen;    /* sharp fill, and whether the button chose it */
@@ -103,11 +105,22 @@ int backend_video_open(int width, int height, int bpp) {
       video.headless = 1;
       return 0;
     }
+    /* As large as the display: with no window manager to enlarge it, SDL2 since 2.0.22 leaves
+       a full-screen window at the size it was made. */
+    SDL_DisplayMode desktop;
+    int windowWidth = width, windowHeight = height;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+      windowWidth = desktop.w;
+      windowHeight = desktop.h;
+    }
     video.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                    width, height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+                                    windowWidth, windowHeight, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (video.window == NULL) return fail("no window");
     video.renderer = SDL_CreateRenderer(video.window, -1, 0);
     if (video.renderer == NULL) return fail("no renderer");
+    SDL_RendererInfo info;
+    video.software = SDL_GetRendererInfo(video.renderer, &info) == 0 &&
+                     (info.flags & SDL_RENDERER_SOFTWARE) != 0;
     sdl2.showCursor(SDL_DISABLE);
   }
   if (video.texture != NULL) SDL_DestroyTexture(video.texture);
@@ -120,8 +133,10 @@ int backend_video_open(int width, int height, int bpp) {
 }
 
 /* The place for the renderer's output as it is now: the window may be smaller than the
-   screen, resized after it opened, or moved to another display. Sharp fill needs a render
-   target; without one the picture stays at the whole factor. */
+   screen, resized after it opened, or moved to another display. The whole-factor picture is
+   drawn into a texture of its own for sharp fill (by the renderer, into a render target; without
+   one the picture stays at the whole factor) and on a software renderer (here: it would stretch
+   on the processor anyway, and SDL2 2.0.14's starts each pixel one late at 3x). */
 static void fitToOutput(void) {
   int outWidth = 0, outHeight = 0;
   if (SDL_GetRendererOutputSize(video.renderer, &outWidth, &outHeight) != 0) return;
@@ -131,23 +146,49 @@ static void fitToOutput(void) {
   if (!video.fillChosen)
     video.fill = port_fill_suits(outWidth, outHeight, video.width, video.height);
   video.place = port_place_for(outWidth, outHeight, video.width, video.height, video.fill);
+  const int wanted = video.fill || (video.software && video.place.factor > 1);
   int enlargedWidth = 0, enlargedHeight = 0;
   if (video.enlarged != NULL) {
     SDL_QueryTexture(video.enlarged, NULL, NULL, &enlargedWidth, &enlargedHeight);
   }
-  if (!video.fill || enlargedWidth != video.width * video.place.factor ||
+  if (!wanted || video.enlargedFill != video.fill ||
+      enlargedWidth != video.width * video.place.factor ||
       enlargedHeight != video.height * video.place.factor) {
     dropEnlarged();
   }
-  if (video.fill && video.enlarged == NULL) {
-    if (SDL_RenderTargetSupported(video.renderer)) {
-      video.enlarged = makeTexture(SDL_TEXTUREACCESS_TARGET, video.width * video.place.factor,
-                                   video.height * video.place.factor, "linear");
+  if (wanted && video.enlarged == NULL) {
+    const int access = video.software ? SDL_TEXTUREACCESS_STREAMING : SDL_TEXTUREACCESS_TARGET;
+    if (video.software || SDL_RenderTargetSupported(video.renderer)) {
+      video.enlarged =
+          makeTexture(access, video.width * video.place.factor, video.height * video.place.factor,
+                      video.fill ? "linear" : "nearest");
+      video.enlargedFill = video.fill;
     }
-    if (video.enlarged == NULL) {
+    if (video.enlarged == NULL && video.fill) {
       video.place = port_place_for(outWidth, outHeight, video.width, video.height, 0);
     }
   }
+}
+
+/* The screen enlarged by the place's whole factor into the enlarged texture, every pixel a
+   square of the same colour. */
+static int enlarge(const void* pixels, int pitch) {
+  void* out = NULL;
+  int outPitch = 0;
+  if (SDL_LockTexture(video.enlarged, NULL, &out, &outPitch) != 0) return -1;
+  const int factor = video.place.factor;
+  const size_t rowBytes = (size_t)video.width * (size_t)factor * sizeof(Uint16);
+  for (int y = 0; y < video.height; y++) {
+    const Uint16* from = (const Uint16*)((const Uint8*)pixels + (size_t)y * (size_t)pitch);
+    Uint8* first = (Uint8*)out + (size_t)y * (size_t)factor * (size_t)outPitch;
+    Uint16* row = (Uint16*)first;
+    for (int x = 0; x < video.width; x++) {
+      for (int i = 0; i < factor; i++) row[x * factor + i] = from[x];
+    }
+    for (int i = 1; i < factor; i++) memcpy(first + (size_t)i * (size_t)outPitch, first, rowBytes);
+  }
+  SDL_UnlockTexture(video.enlarged);
+  return 0;
 }
 
 /* Centred on black: at the whole factor, nearest neighbour, or sharp fill's whole factor
@@ -156,10 +197,14 @@ void backend_video_present(const void* pixels, int width, int height, int pitch,
   (void)width, (void)height, (void)bpp; /* as opened */
   if (video.texture == NULL) return;
   fitToOutput();
-  SDL_UpdateTexture(video.texture, NULL, pixels, pitch);
   const SDL_Rect place = {video.place.x, video.place.y, video.place.width, video.place.height};
   SDL_Texture* shown = video.texture;
-  if (video.enlarged != NULL && SDL_SetRenderTarget(video.renderer, video.enlarged) == 0) {
+  if (video.enlarged != NULL && video.software) {
+    if (enlarge(pixels, pitch) == 0) shown = video.enlarged;
+  }
+  if (shown == video.texture) SDL_UpdateTexture(video.texture, NULL, pixels, pitch);
+  if (shown == video.texture && video.enlarged != NULL && !video.software &&
+      SDL_SetRenderTarget(video.renderer, video.enlarged) == 0) {
     SDL_RenderCopy(video.renderer, video.texture, NULL, NULL);
     SDL_SetRenderTarget(video.renderer, NULL);
     shown = video.enlarged;
