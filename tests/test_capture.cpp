@@ -268,6 +268,23 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   std::string all = "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact in ";
   all += own;
   EXPECT_EQ(verify("").errText, all + "\n");
+  // A download's programs list beside res/: each program it names, in the tool's folder, counted;
+  // one changed, or cut short, named.
+  const std::string bin = work.path() + "/bin",
+                    programs = own.substr(0, own.size() - 3) + "programs.txt";
+  fs::copy_file(ORBITRA_CAPTURE, bin + "/orbitra");
+  ASSERT_EQ(std::system(
+                ("cd '" + bin + "' && sha256sum orbitra orbitra-capture >../programs.txt").c_str()),
+            0);
+  std::string counted = all;
+  EXPECT_EQ(verify("").errText, counted.replace(counted.find(" 8 "), 3, " 10 ") + "\n");
+  for (const auto size : {fs::file_size(bin + "/orbitra") + 1, uintmax_t{4096}}) {
+    fs::resize_file(bin + "/orbitra", size);
+    EXPECT_EQ(verify("").errText, "orbitra-capture: " + fs::canonical(bin).string() +
+                                      "/orbitra is damaged: its SHA-256 differs from line 1 of " +
+                                      programs + "\n");
+  }
+  fs::remove(programs);
   fs::copy(work.path() + "/res", other.path() + "/res",
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   const Outcome passed = verify("here");
