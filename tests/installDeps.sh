@@ -30,13 +30,17 @@ missing=$(sed -n 's/^Missing Debian packages: //p' <<<"$output")
 [ "$missing" = "libsdl1.2-dev" ] || { echo "FAIL: reported missing '$missing': $output"; exit 1; }
 echo "only the foreign-only package is missing: $missing"
 
-# Steps are chosen by exact name; the summary lists each and the first failure's last line, and
-# its status is 1, as when a name asked for is no step's.
-summary=$(ORBITRA_STEPS="good,bad-one nosuch" bash -c ". '$root/platforms/lib/steps.sh'; step good true
-  step bad-one sh -c 'echo why; exit 3'; step bad false; steps_summary" 2>&1)
+# Steps are chosen by exact name; the summary lists each with its note and the first failure's
+# last line, and its status is 1, as when a name asked for is no step's. A step past its time
+# limit fails with a line saying so, and nothing it started is left.
+summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" ORBITRA_STEP_SECONDS=2 bash -c ". '$root/platforms/lib/steps.sh'
+  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why; exit 3'; step bad false
+  step slow sh -c 'sleep 317 >/dev/null 2>&1 & sleep 317'; steps_summary" 2>&1)
 status=$?
 [ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
-  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" ||
+  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" &&
+  grep -q '^good *ok .* seen$' <<<"$summary" && grep -Eq '^slow +FAILED +[2-5]s' <<<"$summary" &&
+  grep -q '^slow did not end within 2 s' <<<"$summary" && ! pgrep -fx 'sleep 317' >/dev/null ||
   { echo "FAIL: status $status: $summary"; exit 1; }
 # One step for each platform of the list, with its target, though a step reads standard input.
 said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
