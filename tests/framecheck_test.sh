@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The frame check itself: stand-in frame tools print prepared hash lists, and the check must
-# pass only on identical lists that agree with the golden file, and otherwise name the first
-# differing frame. Argument: the repository root.
+# The frame checks themselves: stand-in frame tools print prepared hash lists, and the frame
+# check of another build (framecheck.sh) must pass only on identical lists that agree with the
+# golden file, and otherwise name the first differing frame; the golden check (golden/check.sh)
+# must fail on the golden run's last frame or last second changed, or on the 32-bit player's
+# sound. A tool that never ends fails either. Argument: the repository root.
 set -u
 exec 1>&2
 root=${1:-$(dirname "$0")/..}
@@ -28,10 +30,15 @@ awk -v end="$end" -v jumps="${jumps[*]}" 'NR == FNR { if ($1 == "all") after = 1
 # fails unless asked for the golden run with every frame listed.
 cut -d' ' -f1-2 res/golden/sound.txt >"$work/sound"
 export GOOD_RUN="--hashes $(sed -n '1s/^frames //p' "$work/good")"
-for side in native arm; do
+GOLDEN_RUN="--hashes $(sed -n '1s/^frames //p' res/golden/frames.txt)" LIST_golden=res/golden/frames.txt
+SOUND_RUN="--sound-hashes $(sed -n '1s/^sound //p' res/golden/sound.txt)"
+export GOLDEN_RUN LIST_golden SOUND_RUN
+for side in native arm golden; do
+  run=GOOD_RUN
+  [ $side != golden ] || run=GOLDEN_RUN
   # shellcheck disable=SC2016 # expanded by the stand-in when it runs
-  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\n[ "$1" = --sound-hashes ] && exec cat "${SOUND_%s:-%s}"\n[ "$*" = "$GOOD_RUN" ] || exit 4\ncat "$LIST_%s"\n' \
-    "$side" "$side" "$work/sound" "$side" >"$work/$side"
+  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\n[ -n "$HANG_%s" ] && exec sleep 60\n[ "$*" = "$SOUND_RUN" ] && exec cat "${SOUND_%s:-%s}"\n[ "$*" = "$%s" ] || exit 4\ncat "$LIST_%s"\n' \
+    "$side" "$side" "$side" "$work/sound" "$run" "$side" >"$work/$side"
   chmod +x "$work/$side"
 done
 failures=0 cases=0
@@ -69,6 +76,36 @@ check "identical lists that disagree with the golden file" 1 "not res/golden/fra
 awk 'NR == 32 { $2 = "0123456789abcdef" } { print }' "$work/sound" >"$work/sound-altered"
 SOUND_arm=$work/sound-altered check "a second of sound that differs" 1 \
   "soundtrack differs from res/golden/sound.txt first at line 32: 30 0123456789abcdef"
+
+HANG_arm=1 ORBITRA_RUN_SECONDS=1 check "an ARM tool that never ends" 1 \
+  "the ARM frame tool did not end within 1 s"
+
+# The golden check, of the golden run's list itself, with its last frame (frame 9000) changed,
+# its last second of sound changed, the 32-bit player's sound, a tool that never ends.
+golden() {  # DESCRIPTION STATUS TEXT: as check
+  local output status=0
+  output=$(bash tests/golden/check.sh "$work/golden" "$PWD" 2>&1) || status=$?
+  cases=$((cases + 1))
+  if [ "$status" -ne "$2" ] || ! grep -qF -- "$3" <<<"$output"; then
+    failures=$((failures + 1))
+    echo "FAIL: golden check, $1: status $status, output: $output"
+  fi
+}
+golden "the golden run" 0 "$(wc -l <res/golden/frames.txt) golden frame hashes and"
+last=$(grep -n '^all ' res/golden/frames.txt | cut -d: -f1)
+awk -v l=$((last - 1)) 'NR == l { $2 = "0123456789abcdef" } { print }' res/golden/frames.txt \
+  >"$work/golden-frames"
+LIST_golden=$work/golden-frames golden "the last frame changed" 1 "frames differ"
+awk 'NR == FNR { last = FNR; next } FNR == last - 1 { $2 = "0123456789abcdef" } { print }' \
+  "$work/sound" "$work/sound" >"$work/sound-last"
+SOUND_golden=$work/sound-last golden "the last second changed" 1 "soundtrack differs"
+awk '{ print $1, $NF }' res/golden/sound.txt >"$work/sound-32"
+SOUND_golden=$work/sound-32 golden "the 32-bit player's sound" 1 "soundtrack differs"
+SOUND_arm=$work/sound-32 check "the 32-bit player's sound from a 64-bit build" 1 "soundtrack differs"
+SOUND_arm=$work/sound-32 ORBITRA_MIXER32=1 check "the 32-bit player's sound from its build" 0 \
+  "lines as the 32-bit mixer plays them"
+HANG_golden=1 ORBITRA_RUN_SECONDS=1 golden "a tool that never ends" 1 \
+  "the frame tool did not end within 1 s"
 
 echo "frame check self-test: $((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
