@@ -245,12 +245,17 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   };
   // The lists with the last digit of the line that starts with `alter` changed, and the files
   // with byte 100 of `damage` changed after their sums were made.
-  const auto verify = [&](const std::string& alter, const std::string& damage = "") {
+  // With `mixer32`, the hash this build played kept on the line as the 32-bit player's.
+  const auto verify = [&](const std::string& alter, const std::string& damage = "",
+                          bool mixer32 = false) {
     std::string frames = listed.outText, sound = sounds.outText;
     std::string& list = alter.find(' ') == 1 ? sound : frames;
     if (!alter.empty() && alter != "here") {
-      char& digit = list[list.find('\n', list.find("\n" + alter) + 1) - 1];
+      const size_t end = list.find('\n', list.find("\n" + alter) + 1);
+      const std::string played = list.substr(end - 16, 16);
+      char& digit = list[end - 1];
       digit = digit == '0' ? '1' : '0';
+      if (mixer32) list.insert(end, " " + played);
     }
     std::ofstream(dir + "frames.txt") << frames;
     std::ofstream(dir + "sound.txt") << sound;
@@ -309,6 +314,12 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
     EXPECT_EQ(failed.status, 1) << line;
     EXPECT_EQ(failed.errText, "orbitra-capture: " + verdict + " in " + own + "\n");
   }
+  // The 32-bit player's hash passes only a build that plays its mixing.
+  EXPECT_EQ(verify("1 ", "", true).errText,
+            ORBITRA_TOOL_MIXER32 ? all + "\n"
+                                 : "orbitra-capture: second 1 of the sound differs from the golden "
+                                   "list in " +
+                                       own + "\n");
   // The own copy damaged, the working folder's intact: the own copy is the one that fails.
   for (const auto& [file, line] : std::map<std::string, std::string>{
            {"zak.dat", "5"}, {"logo.dat", "3"}, {"golden/frames.txt", "7"}}) {
