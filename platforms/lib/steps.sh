@@ -15,6 +15,9 @@
 #                                inside the step's command)
 #   steps_summary                prints one table and returns 1 when any step failed or a
 #                                name asked for is no step's
+#   steps_seal FOLDER            SHA256SUMS of the files in FOLDER when every step ran and
+#                                passed; otherwise INCOMPLETE, saying how many failed or were
+#                                left out, and no sums
 #   platform_steps PREFIX VERB [ARG...]  a step PREFIX<name> for each line of platforms/list.txt,
 #                                running platforms/<folder>/platform.sh VERB ARG... [TARGET]
 # steps_failed and steps_skipped count as the steps go.
@@ -128,6 +131,17 @@ steps_summary() {
     [ -z "$steps_first_failure" ] || printf 'first failure, %s\n' "$steps_first_failure"
   } >&2
   [ "$steps_failed" -eq 0 ]
+}
+
+steps_seal() {
+  if [ "$steps_failed" -eq 0 ] && [ "$steps_skipped" -eq 0 ]; then
+    # Not of itself: the list is open before the files are found.
+    (cd "$1" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
+      xargs sha256sum >SHA256SUMS)
+  else
+    echo "Incomplete: $steps_failed steps failed and $steps_skipped were left out; not a release." \
+      >"$1/INCOMPLETE"
+  fi
 }
 
 platform_steps() {  # the list on a descriptor of its own: a step may read standard input
