@@ -70,6 +70,20 @@ printf 'deb%s http://deb.debian.org/debian%s main\n' "" " bookworm" "" "-securit
 lines=$(APT_CONFIG=$fake/apt.conf bash -c ". '$root/platforms/lib/sources.sh'; private_source_lines")
 grep -qx 'deb-src http://deb.debian.org/debian bookworm main' <<<"$lines" ||
   { echo "FAIL: no source line for the main archive: $lines"; exit 1; }
+# apt is pointed at them in a folder of the project's; nothing of apt's own is written (here
+# an empty /etc/apt of a mount namespace's own, so that a fault cannot write the machine's).
+touch "$fake/before" && sleep 1
+options=$(APT_CONFIG=$fake/apt.conf ORBITRA_APT_DIR=$fake/private unshare --user --map-root-user --mount \
+  bash -c "mount -t tmpfs none /etc/apt || exit 0; . '$root/platforms/lib/sources.sh'
+  private_apt && printf '%s\n' \"\${apt_private[@]}\" && find /etc/apt -mindepth 1" 2>/dev/null)
+if [ -z "$options" ]; then
+  echo "no mount namespace of a user's: apt's folders not checked"
+else
+  grep -qx "Dir::Etc::SourceParts=$fake/private/parts" <<<"$options" &&
+    grep -q '^deb-src ' "$fake/private/parts/orbitra.list" && ! grep -q '^/etc/apt' <<<"$options" &&
+    [ -z "$(find "$fake/etc" -newer "$fake/before")" ] ||
+    { echo "FAIL: apt's own configuration written, or apt not pointed away from it: $options"; exit 1; }
+fi
 
 # The pinned libraries' cache key follows SDL's configuration of the browser and the port
 # (platforms/sdl/, beside their drivers): a changed configuration builds them afresh.
