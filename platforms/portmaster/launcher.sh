@@ -57,8 +57,8 @@ done
 
 start_virtual_display 640x480
 pids+=("$xvfb")
-"$tool" --quiet --start 5000 --shot 5000 --shot-dir "$work" || fail "the frame tool failed"
-"$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
+limited 120 "$tool" --quiet --start 5000 --shot 5000 --shot-dir "$work" || fail "the frame tool failed"
+limited 120 "$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
 launch() {  # the launcher in the Debian 11 system, beside ports/ given a tick: sets $intro
   CHROOT_BINDS=/tmp setsid bash -c '. "$0" && chroot_run "$@"' "$chroot_lib" "$system" env \
     HOME="$work/home dir" DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software \
