@@ -90,6 +90,9 @@ test('only GET and HEAD; gzip when accepted', async () => {
   assert.equal(zlib.gunzipSync(packed.body).toString(), page);
   assert.equal((await send('GET', '/index.html')).body.toString(), page);
   assert.equal((await send('GET', '/missing.js')).statusCode, 404);
+  fs.writeFileSync(path.join(top, 'site', 'empty.txt'), '');
+  const empty = [await send('GET', '/empty.txt'), await send('GET', '/empty.txt', { 'Accept-Encoding': 'gzip' })];
+  assert.deepEqual([empty[0].body.length, zlib.gunzipSync(empty[1].body).length], [0, 0]);
   // Refused by a quality of 0 (or one that is no quality), accepted by any other.
   for (const [accepted, gzip] of [['gzip;q=0', false], ['deflate, *;q=0', false],
     ['gzip; q=0.000, *', false], ['gzip;q=2', false], ['*', true], ['GZIP;Q=0.5', true],
