@@ -68,6 +68,7 @@ head -n 5000 "$work/good" >"$work/short"
 check "a list cut short" 1 \
   "x86-64 printed $((frames + 2 + ${#jumps[@]})) lines, the ARM tool 5000" "$work/short"
 FAIL_arm=1 check "the ARM tool failing" 1 "the ARM frame tool failed"
+SOUND_arm=/nonexistent check "the ARM tool's soundtrack failing" 1 "the ARM tool's soundtrack failed"
 same=$(altered 14)  # tick 240 is no golden sample; tick 260, the next line, is one
 check "identical lists off the golden sample" 0 "identical to x86-64 and golden" "$same" "$same"
 same=$(altered 15)

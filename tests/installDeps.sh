@@ -34,19 +34,21 @@ echo "only the foreign-only package is missing: $missing"
 # last line, and its status is 1, as when a name asked for is no step's. A step past its time
 # limit fails with a line saying so, and nothing it started is left. Such a run's folder is
 # sealed as incomplete, with no sums; a whole run's gets them.
-mkdir "$fake/out" "$fake/whole" && echo made >"$fake/whole/file" && echo made >"$fake/out/file"
+mkdir "$fake/out" "$fake/whole" "$fake/part" && echo made | tee "$fake"/{out,whole,part}/file >/dev/null
 summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" ORBITRA_STEP_SECONDS=2 bash -c ". '$root/platforms/lib/steps.sh'
-  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why; exit 3'; step bad false
-  step slow sh -c 'sleep 317 >/dev/null 2>&1 & sleep 317'; steps_seal '$fake/out'; steps_summary" 2>&1)
+  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why >&2; exit 3'; step bad false
+  step slow sh -c 'sleep 317.$$ >/dev/null 2>&1 & sleep 317.$$'; steps_seal '$fake/out'; steps_summary" 2>&1)
 status=$?
 bash -c ". '$root/platforms/lib/steps.sh'; step good true; steps_seal '$fake/whole'" 2>/dev/null
+ORBITRA_STEPS=good bash -c ". '$root/platforms/lib/steps.sh'; step good true; step other true; steps_seal '$fake/part'" 2>/dev/null
 [ -s "$fake/out/INCOMPLETE" ] && [ ! -e "$fake/out/SHA256SUMS" ] && [ ! -e "$fake/whole/INCOMPLETE" ] &&
+  [ -s "$fake/part/INCOMPLETE" ] &&
   (cd "$fake/whole" && sha256sum --quiet -c SHA256SUMS) && grep -q ' file$' "$fake/whole/SHA256SUMS" ||
   { echo "FAIL: the folders sealed: $(ls "$fake/out" "$fake/whole")"; exit 1; }
 [ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
   grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" &&
   grep -q '^good *ok .* seen$' <<<"$summary" && grep -Eq '^slow +FAILED +[2-5]s' <<<"$summary" &&
-  grep -q '^slow did not end within 2 s' <<<"$summary" && ! pgrep -fx 'sleep 317' >/dev/null ||
+  grep -q '^slow did not end within 2 s' <<<"$summary" && ! pgrep -fx "sleep 317.$$" >/dev/null ||
   { echo "FAIL: status $status: $summary"; exit 1; }
 # One step for each platform of the list, with its target, though a step reads standard input.
 said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
