@@ -289,6 +289,13 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
                                       "/orbitra is damaged: its SHA-256 differs from line 1 of " +
                                       programs + "\n");
   }
+  // A list naming no program, or none that can be read, fails too.
+  std::ofstream(programs, std::ios::trunc);
+  EXPECT_EQ(verify("").errText, "orbitra-capture: " + programs + " lists no program\n");
+  fs::remove(programs);
+  fs::create_directory(programs);
+  EXPECT_EQ(verify("").errText, "orbitra-capture: cannot read the programs' sums " + programs +
+                                    ": it is not a regular file\n");
   fs::remove(programs);
   fs::copy(work.path() + "/res", other.path() + "/res",
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
