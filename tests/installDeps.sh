@@ -36,7 +36,7 @@ echo "only the foreign-only package is missing: $missing"
 # sealed as incomplete, with no sums; a whole run's gets them.
 mkdir "$fake/out" "$fake/whole" "$fake/part" && echo made | tee "$fake"/{out,whole,part}/file >/dev/null
 summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" ORBITRA_STEP_SECONDS=2 bash -c ". '$root/platforms/lib/steps.sh'
-  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why >&2; exit 3'; step bad false
+  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why >&2; exit 3'; step bad false; step good-too false
   step slow sh -c 'sleep 317.$$ >/dev/null 2>&1 & sleep 317.$$'; steps_seal '$fake/out'; steps_summary" 2>&1)
 status=$?
 bash -c ". '$root/platforms/lib/steps.sh'; step good true; steps_seal '$fake/whole'" 2>/dev/null
@@ -46,6 +46,7 @@ ORBITRA_STEPS=good bash -c ". '$root/platforms/lib/steps.sh'; step good true; st
   (cd "$fake/whole" && sha256sum --quiet -c SHA256SUMS) && grep -q ' file$' "$fake/whole/SHA256SUMS" ||
   { echo "FAIL: the folders sealed: $(ls "$fake/out" "$fake/whole")"; exit 1; }
 [ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
+  grep -q '^good-too *skipped' <<<"$summary" &&
   grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" &&
   grep -q '^good *ok .* seen$' <<<"$summary" && grep -Eq '^slow +FAILED +[2-5]s' <<<"$summary" &&
   grep -q '^slow did not end within 2 s' <<<"$summary" && ! pgrep -fx "sleep 317.$$" >/dev/null ||
