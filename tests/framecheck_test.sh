@@ -43,20 +43,22 @@ for side in native arm golden; do
 done
 failures=0 cases=0
 # check DESCRIPTION STATUS TEXT [ARM-LIST [NATIVE-LIST]]: the check's status (0 or 1) and a text
-# its output must contain, with the good list where none is given.
+# its output must contain, with the good list where none is given; the check run is $checker's.
+checker=("$check" "$work/native" "$work/arm" env "$PWD")
 check() {
   local output status=0
-  output=$(LIST_native=${5:-$work/good} LIST_arm=${4:-$work/good} "$check" "$work/native" \
-    "$work/arm" env "$PWD" 2>&1) || status=$?
+  output=$(LIST_native=${5:-$work/good} LIST_arm=${4:-$work/good} "${checker[@]}" 2>&1) || status=$?
   cases=$((cases + 1))
   if [ "$status" -ne "$2" ] || ! grep -qF -- "$3" <<<"$output"; then
     failures=$((failures + 1))
     echo "FAIL: $1: status $status, output: $output"
   fi
 }
-altered() {  # line number -> a copy of the good list with that line's hash changed
-  awk -v l="$1" 'NR == l { $2 = "0123456789abcdef" } { print }' "$work/good" >"$work/altered-$1"
-  echo "$work/altered-$1"
+altered() {  # LINE [LIST] -> a copy of the list (the good one) with that line's hash changed
+  local list=${2:-$work/good} copy
+  copy=$work/$(basename "$list")-$1
+  awk -v l="$1" 'NR == l { $2 = "0123456789abcdef" } { print }' "$list" >"$copy"
+  echo "$copy"
 }
 
 check "identical lists" 0 \
@@ -81,31 +83,21 @@ SOUND_arm=$work/sound-altered check "a second of sound that differs" 1 \
 HANG_arm=1 ORBITRA_RUN_SECONDS=1 check "an ARM tool that never ends" 1 \
   "the ARM frame tool did not end within 1 s"
 
-# The golden check, of the golden run's list itself, with its last frame (frame 9000) changed,
-# its last second of sound changed, the 32-bit player's sound, a tool that never ends.
-golden() {  # DESCRIPTION STATUS TEXT: as check
-  local output status=0
-  output=$(bash tests/golden/check.sh "$work/golden" "$PWD" 2>&1) || status=$?
-  cases=$((cases + 1))
-  if [ "$status" -ne "$2" ] || ! grep -qF -- "$3" <<<"$output"; then
-    failures=$((failures + 1))
-    echo "FAIL: golden check, $1: status $status, output: $output"
-  fi
-}
-golden "the golden run" 0 "$(wc -l <res/golden/frames.txt) golden frame hashes and"
-last=$(grep -n '^all ' res/golden/frames.txt | cut -d: -f1)
-awk -v l=$((last - 1)) 'NR == l { $2 = "0123456789abcdef" } { print }' res/golden/frames.txt \
-  >"$work/golden-frames"
-LIST_golden=$work/golden-frames golden "the last frame changed" 1 "frames differ"
-awk 'NR == FNR { last = FNR; next } FNR == last - 1 { $2 = "0123456789abcdef" } { print }' \
-  "$work/sound" "$work/sound" >"$work/sound-last"
-SOUND_golden=$work/sound-last golden "the last second changed" 1 "soundtrack differs"
 awk '{ print $1, $NF }' res/golden/sound.txt >"$work/sound-32"
-SOUND_golden=$work/sound-32 golden "the 32-bit player's sound" 1 "soundtrack differs"
 SOUND_arm=$work/sound-32 check "the 32-bit player's sound from a 64-bit build" 1 "soundtrack differs"
 SOUND_arm=$work/sound-32 ORBITRA_MIXER32=1 check "the 32-bit player's sound from its build" 0 \
   "lines as the 32-bit mixer plays them"
-HANG_golden=1 ORBITRA_RUN_SECONDS=1 golden "a tool that never ends" 1 \
+
+# The golden check, of the golden run's list itself, with its last frame (frame 9000) changed,
+# its last second of sound changed, the 32-bit player's sound, a tool that never ends.
+checker=(bash tests/golden/check.sh "$work/golden" "$PWD")
+check "the golden run" 0 "$(wc -l <res/golden/frames.txt) golden frame hashes and"
+LIST_golden=$(altered $(($(grep -n '^all ' res/golden/frames.txt | cut -d: -f1) - 1)) \
+  res/golden/frames.txt) check "the last frame changed" 1 "frames differ"
+SOUND_golden=$(altered $(($(wc -l <"$work/sound") - 1)) "$work/sound") check \
+  "the last second changed" 1 "soundtrack differs"
+SOUND_golden=$work/sound-32 check "the 32-bit player's sound" 1 "soundtrack differs"
+HANG_golden=1 ORBITRA_RUN_SECONDS=1 check "a tool that never ends" 1 \
   "the frame tool did not end within 1 s"
 
 echo "frame check self-test: $((cases - failures)) passed, $failures failed"
