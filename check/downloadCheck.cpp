@@ -5,6 +5,7 @@
 
 #include "base/assetFiles.h"
 #include "base/assetNames.h"
+#include "base/system.h"
 
 namespace {
 // A golden list's text; false with `error` naming the file.
@@ -13,6 +14,33 @@ bool readList(const char* name, std::string& text, std::string& error) {
   if (readWholeFile(assetFile(name), text, maxListBytes, reason)) return true;
   error = "cannot read the golden list " + assetFile(name) + ": " + reason;
   return false;
+}
+
+// Far above the real programs (a few MiB), small enough that a wrong file is refused unread.
+constexpr long long maxProgramBytes = 64LL << 20;
+
+// The programs named in the download's programs list, when it has one, against their sums;
+// `files` grows by the number checked. A list present must name at least one program.
+bool checkPrograms(int& files, std::string& error) {
+  const std::string list = assetFile(programSumsName);
+  PathInfo info;
+  if (!pathInfo(list, info)) return true;
+  std::string text, reason;
+  if (!readWholeFile(list, text, maxListBytes, reason)) {
+    error = "cannot read the programs' sums " + list + ": " + reason;
+    return false;
+  }
+  const auto read = [](const std::string& name, std::string& contents, std::string& why) {
+    return readWholeFile(programDirectory() + "/" + name, contents, maxProgramBytes, why);
+  };
+  int programs = 0;
+  if (!checkSums(text, {}, read, programs, error, programDirectory() + "/", list)) return false;
+  if (programs == 0) {
+    error = list + " lists no program";
+    return false;
+  }
+  files += programs;
+  return true;
 }
 
 // The reason a list that was read is no list, with the file's name.
@@ -31,6 +59,7 @@ bool DownloadCheck::begin(bool acceptMixer32, std::string& error) {
     return readWholeFile(assetFile(name.c_str()), contents, maxAssetBytes, why);
   };
   if (!checkSums(sums, required, read, filesIntact, error, assetFile(""))) return false;
+  if (!checkPrograms(filesIntact, error)) return false;
   if (!readList(goldenFramesName, frameList, error)) return false;
   if (!frames.read(frameList, reason)) return listError(goldenFramesName, reason, error);
   if (!readList(goldenSoundName, soundList, error)) return false;

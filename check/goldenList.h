@@ -14,6 +14,10 @@
 constexpr const char* goldenFramesName = "res/golden/frames.txt";
 constexpr const char* goldenSoundName = "res/golden/sound.txt";
 constexpr const char* goldenSumsName = "res/golden/sums.txt";
+// The programs' sums, beside res/ in a download (none in a build tree): "<sha-256>  <program>"
+// for each program the download ships, named in the folder that holds them, made as the
+// download is packed.
+constexpr const char* programSumsName = "programs.txt";
 
 // The frame list: "frames <end> <every> <jump>..." first, the arguments of the golden run;
 // then "<tick> <hash>" for the first frame at or after each multiple of <every> ms among the

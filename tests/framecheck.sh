@@ -8,7 +8,8 @@
 # second, the golden sound list (a build on a distribution's 32-bit module player, marked by
 # ORBITRA_MIXER32=1, may play a second as that player's own hash in the list says).
 # Arguments: the native frame tool, the other build's frame tool, the runner that starts it,
-# the repository root, and the other build's name in messages (ARM when not given).
+# the repository root, and the other build's name in messages (ARM when not given). Each run
+# has a time limit, ORBITRA_RUN_SECONDS (3600): one that never ends fails with a line saying so.
 set -u
 exec 1>&2
 [ $# -eq 4 ] || [ $# -eq 5 ] ||
@@ -24,15 +25,21 @@ hash_args=(--hashes "${golden_run[1]}" 20 "${golden_run[@]:3}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+limit=${ORBITRA_RUN_SECONDS:-3600}
+late() {  # STATUS WHAT LOG: says so in $work/LOG.err when the run of WHAT ran out of time
+  [ "$1" -ne 124 ] || echo "$2 did not end within $limit s" >>"$work/$3.err"
+}
 # Both at once: the machine has two cores and the emulated run is the longer.
-"$native_tool" "${hash_args[@]}" >"$work/native" 2>"$work/native.err" &
+timeout -k 10 "$limit" "$native_tool" "${hash_args[@]}" >"$work/native" 2>"$work/native.err" &
 native_pid=$!
-"$emulator" "$arm_tool" "${hash_args[@]}" >"$work/arm" 2>"$work/arm.err"
+timeout -k 10 "$limit" "$emulator" "$arm_tool" "${hash_args[@]}" >"$work/arm" 2>"$work/arm.err"
 arm_status=$?
+late $arm_status "the $other frame tool" arm
 # Text on Windows ends its lines with a carriage return too.
 sed -i 's/\r$//' "$work/arm"
 wait $native_pid
 native_status=$?
+late $native_status "the native frame tool" native
 [ $native_status -eq 0 ] || { cat "$work/native.err"; echo "FAIL: the native frame tool failed ($native_status)"; exit 1; }
 [ $arm_status -eq 0 ] || { cat "$work/arm.err"; echo "FAIL: the $other frame tool failed under $emulator ($arm_status)"; exit 1; }
 
@@ -75,8 +82,9 @@ fi
 
 sound=res/golden/sound.txt
 read -r _ seconds <"$sound"
-"$emulator" "$arm_tool" --sound-hashes "$seconds" >"$work/sound" 2>"$work/sound.err" ||
-  { cat "$work/sound.err"; echo "FAIL: the $other tool's soundtrack failed under $emulator"; exit 1; }
+timeout -k 10 "$limit" "$emulator" "$arm_tool" --sound-hashes "$seconds" >"$work/sound" \
+  2>"$work/sound.err" || { late $? "the $other tool's soundtrack" sound; cat "$work/sound.err"
+  echo "FAIL: the $other tool's soundtrack failed under $emulator"; exit 1; }
 sed -i 's/\r$//' "$work/sound"
 mixer32=$(awk -v mixer32="${ORBITRA_MIXER32:-0}" -v other="$other" -v golden="$sound" '
   NR == FNR { usual[FNR] = $1 " " $2; own[FNR] = $1 " " ($3 == "" ? $2 : $3); lines = FNR; next }

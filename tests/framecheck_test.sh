@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The frame check itself: stand-in frame tools print prepared hash lists, and the check must
-# pass only on identical lists that agree with the golden file, and otherwise name the first
-# differing frame. Argument: the repository root.
+# The frame checks themselves: stand-in frame tools print prepared hash lists, and the frame
+# check of another build (framecheck.sh) must pass only on identical lists that agree with the
+# golden file, and otherwise name the first differing frame; the golden check (golden/check.sh)
+# must fail on the golden run's last frame or last second changed, or on the 32-bit player's
+# sound. A tool that never ends fails either. Argument: the repository root.
 set -u
 exec 1>&2
 root=${1:-$(dirname "$0")/..}
@@ -28,28 +30,35 @@ awk -v end="$end" -v jumps="${jumps[*]}" 'NR == FNR { if ($1 == "all") after = 1
 # fails unless asked for the golden run with every frame listed.
 cut -d' ' -f1-2 res/golden/sound.txt >"$work/sound"
 export GOOD_RUN="--hashes $(sed -n '1s/^frames //p' "$work/good")"
-for side in native arm; do
+GOLDEN_RUN="--hashes $(sed -n '1s/^frames //p' res/golden/frames.txt)" LIST_golden=res/golden/frames.txt
+SOUND_RUN="--sound-hashes $(sed -n '1s/^sound //p' res/golden/sound.txt)"
+export GOLDEN_RUN LIST_golden SOUND_RUN
+for side in native arm golden; do
+  run=GOOD_RUN
+  [ $side != golden ] || run=GOLDEN_RUN
   # shellcheck disable=SC2016 # expanded by the stand-in when it runs
-  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\n[ "$1" = --sound-hashes ] && exec cat "${SOUND_%s:-%s}"\n[ "$*" = "$GOOD_RUN" ] || exit 4\ncat "$LIST_%s"\n' \
-    "$side" "$side" "$work/sound" "$side" >"$work/$side"
+  printf '#!/bin/sh\n[ -n "$FAIL_%s" ] && exit 3\n[ -n "$HANG_%s" ] && exec sleep 60\n[ "$*" = "$SOUND_RUN" ] && exec cat "${SOUND_%s:-%s}"\n[ "$*" = "$%s" ] || exit 4\ncat "$LIST_%s"\n' \
+    "$side" "$side" "$side" "$work/sound" "$run" "$side" >"$work/$side"
   chmod +x "$work/$side"
 done
 failures=0 cases=0
 # check DESCRIPTION STATUS TEXT [ARM-LIST [NATIVE-LIST]]: the check's status (0 or 1) and a text
-# its output must contain, with the good list where none is given.
+# its output must contain, with the good list where none is given; the check run is $checker's.
+checker=("$check" "$work/native" "$work/arm" env "$PWD")
 check() {
   local output status=0
-  output=$(LIST_native=${5:-$work/good} LIST_arm=${4:-$work/good} "$check" "$work/native" \
-    "$work/arm" env "$PWD" 2>&1) || status=$?
+  output=$(LIST_native=${5:-$work/good} LIST_arm=${4:-$work/good} "${checker[@]}" 2>&1) || status=$?
   cases=$((cases + 1))
   if [ "$status" -ne "$2" ] || ! grep -qF -- "$3" <<<"$output"; then
     failures=$((failures + 1))
     echo "FAIL: $1: status $status, output: $output"
   fi
 }
-altered() {  # line number -> a copy of the good list with that line's hash changed
-  awk -v l="$1" 'NR == l { $2 = "0123456789abcdef" } { print }' "$work/good" >"$work/altered-$1"
-  echo "$work/altered-$1"
+altered() {  # LINE [LIST] -> a copy of the list (the good one) with that line's hash changed
+  local list=${2:-$work/good} copy
+  copy=$work/$(basename "$list")-$1
+  awk -v l="$1" 'NR == l { $2 = "0123456789abcdef" } { print }' "$list" >"$copy"
+  echo "$copy"
 }
 
 check "identical lists" 0 \
@@ -61,6 +70,7 @@ head -n 5000 "$work/good" >"$work/short"
 check "a list cut short" 1 \
   "x86-64 printed $((frames + 2 + ${#jumps[@]})) lines, the ARM tool 5000" "$work/short"
 FAIL_arm=1 check "the ARM tool failing" 1 "the ARM frame tool failed"
+SOUND_arm=/nonexistent check "the ARM tool's soundtrack failing" 1 "the ARM tool's soundtrack failed"
 same=$(altered 14)  # tick 240 is no golden sample; tick 260, the next line, is one
 check "identical lists off the golden sample" 0 "identical to x86-64 and golden" "$same" "$same"
 same=$(altered 15)
@@ -69,6 +79,26 @@ check "identical lists that disagree with the golden file" 1 "not res/golden/fra
 awk 'NR == 32 { $2 = "0123456789abcdef" } { print }' "$work/sound" >"$work/sound-altered"
 SOUND_arm=$work/sound-altered check "a second of sound that differs" 1 \
   "soundtrack differs from res/golden/sound.txt first at line 32: 30 0123456789abcdef"
+
+HANG_arm=1 ORBITRA_RUN_SECONDS=1 check "an ARM tool that never ends" 1 \
+  "the ARM frame tool did not end within 1 s"
+
+awk '{ print $1, $NF }' res/golden/sound.txt >"$work/sound-32"
+SOUND_arm=$work/sound-32 check "the 32-bit player's sound from a 64-bit build" 1 "soundtrack differs"
+SOUND_arm=$work/sound-32 ORBITRA_MIXER32=1 check "the 32-bit player's sound from its build" 0 \
+  "lines as the 32-bit mixer plays them"
+
+# The golden check, of the golden run's list itself, with its last frame (frame 9000) changed,
+# its last second of sound changed, the 32-bit player's sound, a tool that never ends.
+checker=(bash tests/golden/check.sh "$work/golden" "$PWD")
+check "the golden run" 0 "$(wc -l <res/golden/frames.txt) golden frame hashes and"
+LIST_golden=$(altered $(($(grep -n '^all ' res/golden/frames.txt | cut -d: -f1) - 1)) \
+  res/golden/frames.txt) check "the last frame changed" 1 "frames differ"
+SOUND_golden=$(altered $(($(wc -l <"$work/sound") - 1)) "$work/sound") check \
+  "the last second changed" 1 "soundtrack differs"
+SOUND_golden=$work/sound-32 check "the 32-bit player's sound" 1 "soundtrack differs"
+HANG_golden=1 ORBITRA_RUN_SECONDS=1 check "a tool that never ends" 1 \
+  "the frame tool did not end within 1 s"
 
 echo "frame check self-test: $((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

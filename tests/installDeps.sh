@@ -30,13 +30,26 @@ missing=$(sed -n 's/^Missing Debian packages: //p' <<<"$output")
 [ "$missing" = "libsdl1.2-dev" ] || { echo "FAIL: reported missing '$missing': $output"; exit 1; }
 echo "only the foreign-only package is missing: $missing"
 
-# Steps are chosen by exact name; the summary lists each and the first failure's last line, and
-# its status is 1, as when a name asked for is no step's.
-summary=$(ORBITRA_STEPS="good,bad-one nosuch" bash -c ". '$root/platforms/lib/steps.sh'; step good true
-  step bad-one sh -c 'echo why; exit 3'; step bad false; steps_summary" 2>&1)
+# Steps are chosen by exact name; the summary lists each with its note and the first failure's
+# last line, and its status is 1, as when a name asked for is no step's. A step past its time
+# limit fails with a line saying so, and nothing it started is left. Such a run's folder is
+# sealed as incomplete, with no sums; a whole run's gets them.
+mkdir "$fake/out" "$fake/whole" "$fake/part" && echo made | tee "$fake"/{out,whole,part}/file >/dev/null
+summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" ORBITRA_STEP_SECONDS=2 bash -c ". '$root/platforms/lib/steps.sh'
+  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why >&2; exit 3'; step bad false; step good-too false
+  step slow sh -c 'sleep 317.$$ >/dev/null 2>&1 & sleep 317.$$'; steps_seal '$fake/out'; steps_summary" 2>&1)
 status=$?
+bash -c ". '$root/platforms/lib/steps.sh'; step good true; steps_seal '$fake/whole'" 2>/dev/null
+ORBITRA_STEPS=good bash -c ". '$root/platforms/lib/steps.sh'; step good true; step other true; steps_seal '$fake/part'" 2>/dev/null
+[ -s "$fake/out/INCOMPLETE" ] && [ ! -e "$fake/out/SHA256SUMS" ] && [ ! -e "$fake/whole/INCOMPLETE" ] &&
+  [ -s "$fake/part/INCOMPLETE" ] &&
+  (cd "$fake/whole" && sha256sum --quiet -c SHA256SUMS) && grep -q ' file$' "$fake/whole/SHA256SUMS" ||
+  { echo "FAIL: the folders sealed: $(ls "$fake/out" "$fake/whole")"; exit 1; }
 [ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
-  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" ||
+  grep -q '^good-too *skipped' <<<"$summary" &&
+  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" &&
+  grep -q '^good *ok .* seen$' <<<"$summary" && grep -Eq '^slow +FAILED +[2-5]s' <<<"$summary" &&
+  grep -q '^slow did not end within 2 s' <<<"$summary" && ! pgrep -fx "sleep 317.$$" >/dev/null ||
   { echo "FAIL: status $status: $summary"; exit 1; }
 # One step for each platform of the list, with its target, though a step reads standard input.
 said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
@@ -60,6 +73,20 @@ printf 'deb%s http://deb.debian.org/debian%s main\n' "" " bookworm" "" "-securit
 lines=$(APT_CONFIG=$fake/apt.conf bash -c ". '$root/platforms/lib/sources.sh'; private_source_lines")
 grep -qx 'deb-src http://deb.debian.org/debian bookworm main' <<<"$lines" ||
   { echo "FAIL: no source line for the main archive: $lines"; exit 1; }
+# apt is pointed at them in a folder of the project's; nothing of apt's own is written (here
+# an empty /etc/apt of a mount namespace's own, so that a fault cannot write the machine's).
+touch "$fake/before" && sleep 1
+options=$(APT_CONFIG=$fake/apt.conf ORBITRA_APT_DIR=$fake/private unshare --user --map-root-user --mount \
+  bash -c "mount -t tmpfs none /etc/apt || exit 0; . '$root/platforms/lib/sources.sh'
+  private_apt && printf '%s\n' \"\${apt_private[@]}\" && find /etc/apt -mindepth 1" 2>/dev/null)
+if [ -z "$options" ]; then
+  echo "no mount namespace of a user's: apt's folders not checked"
+else
+  grep -qx "Dir::Etc::SourceParts=$fake/private/parts" <<<"$options" &&
+    grep -q '^deb-src ' "$fake/private/parts/orbitra.list" && ! grep -q '^/etc/apt' <<<"$options" &&
+    [ -z "$(find "$fake/etc" -newer "$fake/before")" ] ||
+    { echo "FAIL: apt's own configuration written, or apt not pointed away from it: $options"; exit 1; }
+fi
 
 # The pinned libraries' cache key follows SDL's configuration of the browser and the port
 # (platforms/sdl/, beside their drivers): a changed configuration builds them afresh.

@@ -245,12 +245,17 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   };
   // The lists with the last digit of the line that starts with `alter` changed, and the files
   // with byte 100 of `damage` changed after their sums were made.
-  const auto verify = [&](const std::string& alter, const std::string& damage = "") {
+  // With `mixer32`, the hash this build played kept on the line as the 32-bit player's.
+  const auto verify = [&](const std::string& alter, const std::string& damage = "",
+                          bool mixer32 = false) {
     std::string frames = listed.outText, sound = sounds.outText;
     std::string& list = alter.find(' ') == 1 ? sound : frames;
     if (!alter.empty() && alter != "here") {
-      char& digit = list[list.find('\n', list.find("\n" + alter) + 1) - 1];
+      const size_t end = list.find('\n', list.find("\n" + alter) + 1);
+      const std::string played = list.substr(end - 16, 16);
+      char& digit = list[end - 1];
       digit = digit == '0' ? '1' : '0';
+      if (mixer32) list.insert(end, " " + played);
     }
     std::ofstream(dir + "frames.txt") << frames;
     std::ofstream(dir + "sound.txt") << sound;
@@ -268,6 +273,30 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   std::string all = "orbitra-capture: all 52 frames and 2 s of sound identical, 8 files intact in ";
   all += own;
   EXPECT_EQ(verify("").errText, all + "\n");
+  // A download's programs list beside res/: each program it names, in the tool's folder, counted;
+  // one changed, or cut short, named.
+  const std::string bin = work.path() + "/bin",
+                    programs = own.substr(0, own.size() - 3) + "programs.txt";
+  fs::copy_file(ORBITRA_CAPTURE, bin + "/orbitra");
+  ASSERT_EQ(std::system(
+                ("cd '" + bin + "' && sha256sum orbitra orbitra-capture >../programs.txt").c_str()),
+            0);
+  std::string counted = all;
+  EXPECT_EQ(verify("").errText, counted.replace(counted.find(" 8 "), 3, " 10 ") + "\n");
+  for (const auto size : {fs::file_size(bin + "/orbitra") + 1, uintmax_t{4096}}) {
+    fs::resize_file(bin + "/orbitra", size);
+    EXPECT_EQ(verify("").errText, "orbitra-capture: " + fs::canonical(bin).string() +
+                                      "/orbitra is damaged: its SHA-256 differs from line 1 of " +
+                                      programs + "\n");
+  }
+  // A list naming no program, or none that can be read, fails too.
+  std::ofstream(programs, std::ios::trunc);
+  EXPECT_EQ(verify("").errText, "orbitra-capture: " + programs + " lists no program\n");
+  fs::remove(programs);
+  fs::create_directory(programs);
+  EXPECT_EQ(verify("").errText, "orbitra-capture: cannot read the programs' sums " + programs +
+                                    ": it is not a regular file\n");
+  fs::remove(programs);
   fs::copy(work.path() + "/res", other.path() + "/res",
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   const Outcome passed = verify("here");
@@ -292,6 +321,12 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
     EXPECT_EQ(failed.status, 1) << line;
     EXPECT_EQ(failed.errText, "orbitra-capture: " + verdict + " in " + own + "\n");
   }
+  // The 32-bit player's hash passes only a build that plays its mixing.
+  EXPECT_EQ(verify("1 ", "", true).errText,
+            ORBITRA_TOOL_MIXER32 ? all + "\n"
+                                 : "orbitra-capture: second 1 of the sound differs from the golden "
+                                   "list in " +
+                                       own + "\n");
   // The own copy damaged, the working folder's intact: the own copy is the one that fails.
   for (const auto& [file, line] : std::map<std::string, std::string>{
            {"zak.dat", "5"}, {"logo.dat", "3"}, {"golden/frames.txt", "7"}}) {

@@ -23,9 +23,11 @@ minutes again:
 - Windows (the zip): \`orbitra-capture.exe --verify\` in the unpacked folder
 - the browser (the site or the single page): open it with \`?verify\` after its address, as in
   \`orbitra.html?verify\`; the line appears on the page
-- the PortMaster port: \`sha256sum -c res/golden/sums.txt\` in the port's \`orbitra\` folder
+- the PortMaster port: \`sha256sum -c res/golden/sums.txt programs.txt\` in the port's \`orbitra\`
+  folder
 
-Each check ends with one line: "all 9004 frames and 180 s of sound identical, 8 files intact",
+Each check ends with one line: "all 9004 frames and 180 s of sound identical, 10 files intact"
+(the programs counted),
 or the first difference (the file, the second of sound, or the frame). Check the
 files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.
 EOF

@@ -120,12 +120,7 @@ step check-video video_check
 
 # --- What was made ------------------------------------------------------------------------------
 # Sums only for a whole release that passed every check; anything less says so instead.
-if [ "$steps_failed" -eq 0 ] && [ "$steps_skipped" -eq 0 ]; then
-  (cd "$out" && find . -maxdepth 1 -type f -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
-else
-  echo "Incomplete: $steps_failed steps failed and $steps_skipped were left out; not a release." \
-    >"$out/INCOMPLETE"
-fi
+steps_seal "$out"
 echo
 echo "== orbitra $version: release/$version =="
 (cd "$out" && stat -c '%-40n %12s bytes' -- *)

@@ -13,6 +13,8 @@
 //  - a page that cannot load says why, even without its own script; in Firefox without a sound
 //    device the intro goes on.
 // Screenshots go to <out>/screenshots. Closes with "N passed, M failed"; exits 1 on any failure.
+// A browser session that does not open within $ORBITRA_SESSION_SECONDS (60) is tried once more;
+// a browser or driver that cannot be reached ends the test with one line naming the cause.
 //   node platforms/browser/browser-test.mjs --browser chromium|firefox|webkit --site <dir>
 //        --expected <native hashes> --sound <desktop soundtrack WAV> --frames "<args>"
 //        --out <dir> [--runs N]
@@ -39,6 +41,33 @@ const shots = path.join(options.out, 'screenshots');
 fs.mkdirSync(shots, { recursive: true });
 const shot = (page, what) =>
   page.screenshot({ path: path.join(shots, `${browserName}-${what}.png`) });
+
+// Whatever ends the test unplanned (a driver that cannot be reached, a session that never opens)
+// ends it with one line naming the browser and the cause, not a stack.
+const giveUp = (error) => {
+  console.error(`FAIL ${browserName}: the test ends: ${String(error?.message ?? error).split('\n')[0]}`);
+  process.exit(1);
+};
+process.on('uncaughtException', giveUp).on('unhandledRejection', giveUp);
+const sessionLimit = 1000 * (Number(process.env.ORBITRA_SESSION_SECONDS) || 60);
+// The session `open` makes, tried twice, each within sessionLimit.
+async function openSession(what, open) {
+  for (let attempt = 1; ; attempt++) {
+    let timer;
+    const late = new Promise((_, reject) => {
+      timer = setTimeout(() => reject(new Error(`${what} did not open within ` +
+                                                `${sessionLimit / 1000} s`)), sessionLimit);
+    });
+    try {
+      return await Promise.race([open(), late]);
+    } catch (error) {
+      if (attempt === 2) throw new Error(`${error.message.split('\n')[0]} (tried twice)`);
+      console.error(`${browserName}: ${error.message.split('\n')[0]}; trying once more`);
+    } finally {
+      clearTimeout(timer);
+    }
+  }
+}
 
 const results = [];
 async function check(name, body) {
@@ -78,10 +107,11 @@ async function launchWebKit() {
   const keys = { Escape: Key.ESCAPE, Enter: Key.ENTER, Tab: Key.TAB, PageDown: Key.PAGE_DOWN,
                  Shift: Key.SHIFT };
   const newPage = async () => {
-    const driver = await new Builder().usingServer(server).withCapabilities({
-      browserName: 'MiniBrowser', 'webkitgtk:browserOptions': {
-        binary: miniBrowser, args: ['--automation'] },
-    }).build();
+    const driver = await openSession('the WebDriver session', () =>
+      new Builder().usingServer(server).withCapabilities({
+        browserName: 'MiniBrowser', 'webkitgtk:browserOptions': {
+          binary: miniBrowser, args: ['--automation'] },
+      }).build());
     await driver.manage().setTimeouts({ script: 1200000 });
     const evaluate = (fn, ...args) =>
       driver.executeScript(`return (${fn}).apply(null, arguments)`, ...args);
@@ -114,13 +144,14 @@ async function launchWebKit() {
 }
 
 // The golden run may take many minutes on a busy machine, all in one browser call.
-const launch = (env) => browserName === 'webkit' ? launchWebKit() : require('puppeteer-core').launch({
-  headless: true, defaultViewport: { width: 1280, height: 720 }, protocolTimeout: 1200000,
+const launch = (env) => browserName === 'webkit' ? launchWebKit() :
+  openSession('the browser', () => require('puppeteer-core').launch({
+  headless: true, timeout: sessionLimit, defaultViewport: { width: 1280, height: 720 }, protocolTimeout: 1200000,
   ...(browserName === 'firefox'
     ? { browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
         env: { ...process.env, ...env } }
     : { executablePath: process.env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox'] }),
-});
+}));
 // What the page sent to its output against the desktop's soundtrack: FNV-1a over the bytes of
 // the first sample frames, as the page hashes them.
 const soundtrack = options.sound ? fs.readFileSync(options.sound).subarray(44) : Buffer.alloc(0);

@@ -1,14 +1,16 @@
 // A small static file server for the site, on the loopback interface only.
 //   node platforms/browser/serve.mjs <site dir> [port]
 // The browser test imports startServer from here. Only GET and HEAD of files inside the site
-// folder are answered, symbolic links followed only while they stay inside it; a request that
-// cannot be read as a path inside it gets 400 or 403, never an exception. Bodies go out
-// gzip-compressed when the browser accepts it, as a real server's do. From the command line,
-// bad arguments or a port in use end in one line.
+// folder (any folder, / too) are answered, symbolic links followed only while they stay inside
+// it; a request that cannot be read as a path inside it gets 400 or 403, never an exception.
+// Bodies are streamed from the file, gzip-compressed on the way when the browser accepts it (by
+// Accept-Encoding's q-values), as a real server's are; no file is held whole in memory. From
+// the command line, bad arguments or a port in use end in one line.
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
+import { pipeline } from 'node:stream';
 import { pathToFileURL } from 'node:url';
 
 const types = {
@@ -31,28 +33,39 @@ function resolveRequest(base, request) {
   }
   if (name.includes('\0')) return { status: 400 };
   let file = path.join(base, name);
-  // The base itself or something below it: "/site-private" must not pass for "/site".
   if (!inside(base, file)) return { status: 403 };
   if (name.endsWith('/')) file = path.join(file, 'index.html');
   return { file };
 }
 
-const inside = (base, file) => file === base || file.startsWith(base + path.sep);
+// The base itself or something below it, "/" too: "/site-private" must not pass for "/site".
+function inside(base, file) {
+  const way = path.relative(base, file);
+  return way === '' || (way !== '..' && !way.startsWith(`..${path.sep}`) && !path.isAbsolute(way));
+}
+
+// Whether an Accept-Encoding header lets a body go out gzip-compressed: gzip (or x-gzip) named
+// with a quality above 0, or else "*" so. A quality that is not a number from 0 to 1 counts as 0.
+export function acceptsGzip(header = '') {
+  const quality = {};
+  for (const item of header.split(',')) {
+    const [coding, ...parameters] = item.split(';').map((part) => part.trim().toLowerCase());
+    if (!coding) continue;
+    let q = 1;
+    for (const parameter of parameters) {
+      const [name, value] = parameter.split('=').map((part) => part.trim());
+      if (name !== 'q') continue;
+      q = /^(0(\.\d{0,3})?|1(\.0{0,3})?)$/.test(value ?? '') ? Number(value) : 0;
+    }
+    quality[coding === 'x-gzip' ? 'gzip' : coding] = q;
+  }
+  return (quality.gzip ?? quality['*'] ?? 0) > 0;
+}
 
 export function startServer(root, port = 0) {
   const base = path.resolve(root);
   // Where the site really is, for what its links lead to.
   const realBase = fs.realpathSync(base);
-  // Compressed bodies, kept while the file is unchanged.
-  const packed = new Map();
-  function gzipped(file, stat, body) {
-    const key = `${stat.mtimeMs} ${stat.size}`;
-    const kept = packed.get(file);
-    if (kept && kept.key === key) return kept.body;
-    const result = zlib.gzipSync(body, { level: 9 });
-    packed.set(file, { key, body: result });
-    return result;
-  }
 
   const server = http.createServer((request, response) => {
     const refuse = (status, headers = {}) =>
@@ -72,23 +85,31 @@ export function startServer(root, port = 0) {
         refuse(403);
         return;
       }
-      fs.readFile(real, (error, body) => {
-        if (error) {
-          refuse(404);
-          return;
-        }
+      // The bytes the file had when it was looked at, read in blocks as the client takes them;
+      // a compressed body's length is not known before it is sent.
+      const source = fs.createReadStream(real, { start: 0, end: Math.max(stat.size - 1, 0) });
+      const unreadable = () => refuse(404);
+      source.once('error', unreadable);
+      source.once('ready', () => {
+        source.off('error', unreadable);
         const headers = {
           'Content-Type': types[path.extname(file)] || 'application/octet-stream',
           'Cache-Control': 'no-cache',
           'X-Content-Type-Options': 'nosniff',
           Vary: 'Accept-Encoding',
         };
-        if (/\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
-          body = gzipped(file, stat, body);
-          headers['Content-Encoding'] = 'gzip';
+        const gzip = acceptsGzip(request.headers['accept-encoding']);
+        if (gzip) headers['Content-Encoding'] = 'gzip';
+        else headers['Content-Length'] = stat.size;
+        response.writeHead(200, headers);
+        if (request.method === 'HEAD' || stat.size === 0) {
+          source.destroy();
+          response.end(request.method === 'HEAD' || !gzip ? undefined : zlib.gzipSync(''));
+          return;
         }
-        headers['Content-Length'] = body.length;
-        response.writeHead(200, headers).end(request.method === 'HEAD' ? undefined : body);
+        const stages = gzip ? [source, zlib.createGzip({ level: 9 }), response] : [source, response];
+        // A client gone or a file that fails half-way ends the answer short, never the server.
+        pipeline(...stages, () => {});
       });
     }));
   });

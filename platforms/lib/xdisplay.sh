@@ -30,6 +30,17 @@ start_desktop() {
   sleep 1
 }
 
+# limited SECONDS COMMAND...: the command (a program, not a function), ended with its status 124
+# once it runs past SECONDS, and then the check fails, naming it and the limit, on the output the
+# check had when it sourced this file, whatever the command's output goes to.
+exec {limited_out}>&1
+limited() {
+  local status=0
+  timeout -k 10 "$1" "${@:2}" || status=$?
+  [ "$status" -ne 124 ] || fail "${*:2:3} ... did not end within $1 s" >&"$limited_out"
+  return "$status"
+}
+
 # start_intro COMMAND...: starts the intro (errors in $work/stderr); sets intro and window.
 start_intro() {
   "$@" 2>"$work/stderr" &

@@ -34,7 +34,7 @@ held=(env LD_PRELOAD="$probe" ORBITRA_PROBE_TICK=5000 "$program")
 
 # At 5000 ms the picture does not change from frame to frame: no curtain or balls yet, the
 # trails stand still (their speed is 0 there), the background has not moved.
-"$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
+limited 120 "$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
 frame=$work/frame-5000.png
 
 start_intro "${held[@]}"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the PortMaster zip. Arguments: files|libraries, the zip.
-#   files      the required files and names, port.json's schema 4, architectures and glibc, the
+#   files      the required files and names, their sums and the programs', port.json's schema 4, architectures and glibc, the
 #              screenshot's size, gameinfo.xml against the files, LF endings, the gamepad's
 #              Start as Escape and Select as F, and the launcher's steps in their order
 #   libraries  no program needs a C library newer than 2.31 or a C++ runtime newer than
@@ -52,6 +52,8 @@ for part in orbitra bigFont; do [ -s "orbitra/licenses/LICENSE.$part.txt" ] || f
 ls orbitra/licenses | grep -vx 'LICENSE\..*\.txt' && fail "licences not named LICENSE.<part>.txt"
 ls -d */ | grep -qvx 'orbitra/' && fail "other folders than orbitra/: $(ls -d */)"
 [ -x Orbitra.sh ] || fail "the launcher is not executable"
+(cd orbitra && sha256sum --quiet -c res/golden/sums.txt programs.txt) ||
+  fail "the files or programs differ from their sums"
 for file in Orbitra.sh orbitra/port.json orbitra/gameinfo.xml orbitra/orbitra.gptk; do
   grep -q $'\r' "$file" && fail "$file has CR line endings"
 done

@@ -157,7 +157,7 @@ pm_finish"
 # never comes: through the checks of a screen and a resize, every frame reads the events (held
 # at 30 s, a small window drew its 1500 before the resize).
 held=150000
-"$tool" --quiet --start $held --shot $held --shot-dir "$work" || fail "the frame tool failed"
+limited 120 "$tool" --quiet --start $held --shot $held --shot-dir "$work" || fail "the frame tool failed"
 frame=$work/frame-$held.png
 mv "$work/ports/orbitra/orbitra.$name" "$work/ports/orbitra/orbitra.$name.zipped"
 if [ "$mode" = screens ]; then
@@ -191,7 +191,7 @@ fitted "$window" "$tag-window-400x240.png" 400 240
 kill_switch
 
 # The zip's program, its run bit lost, its launcher apart as on muOS: its sound, then Escape.
-"$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
+limited 120 "$tool" --quiet --seconds 4 --wav "$work/native.wav" || fail "the frame tool's soundtrack failed"
 mv "$work/ports/orbitra/orbitra.$name.zipped" "$work/ports/orbitra/orbitra.$name"
 rm -f "$work/calls" "$work/kill" "$work/sound.raw" && chmod -x "$work/ports/orbitra/orbitra.$name"
 mv "$work/ports/Orbitra.sh" "$work/"

@@ -97,13 +97,15 @@ make_zip() {
       with_build_root "$here/toolchain/$triplet-strip" "$stage/orbitra/orbitra.$device" || return 1
     programs+=("$stage/orbitra/orbitra.$device")
   done
+  # Their sums, made from the bytes shipped (sha256sum -c programs.txt in the orbitra folder).
+  (cd "$stage/orbitra" && sha256sum "${programs[@]##*/}" >programs.txt) || return 1
   # The oldest C library the port runs on, for PortMaster to offer it only there: the newest
   # glibc symbol version either program needs.
   local glibc
   glibc=$(readelf -V "${programs[@]}" | grep -o ' GLIBC_[0-9.]*' | sed 's/ GLIBC_//' | sort -V | tail -1)
   [ -n "$glibc" ] || return 1
   # The intro's files with their golden lists and sums (res/golden), for anyone who wants to
-  # check them (sha256sum -c res/golden/sums.txt in the folder that holds res).
+  # check them (sha256sum -c res/golden/sums.txt programs.txt in the folder that holds res).
   cp -r res "$stage/orbitra/res" && rm -f "$stage/orbitra/res/README.md" || return 1
   # Licences of the intro and of every library linked into it, named LICENSE.<part>.txt as
   # PortMaster's ports name them.

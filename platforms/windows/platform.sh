@@ -55,6 +55,8 @@ make_zip() {
   mkdir -p "$folder/res/golden" "$folder/licences"
   cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" \
     $here/package/README.txt "$folder/"
+  # The programs' sums beside res/, made from the bytes shipped, for --verify.
+  (cd "$folder" && sha256sum orbitra.exe orbitra-capture.exe >programs.txt)
   # The intro's files, as installed on Linux: res/ but its notes for developers.
   find res -maxdepth 1 -type f ! -name README.md -exec cp {} "$folder/res/" \;
   # The golden lists, for orbitra-capture.exe --verify (byte for byte: their sums are checked).
@@ -90,7 +92,7 @@ run_test() {
   for entry in orbitra.exe orbitra-capture.exe README.txt res/zak.dat res/bigFont-LICENSE.txt \
     licences/SOURCES.txt licences/LGPL-2.1.txt licences/libsdl1.2.txt licences/sdl-mixer1.2.txt \
     licences/libmikmod.txt licences/freetype.txt licences/libpng1.6.txt licences/zlib.txt \
-    res/golden/frames.txt res/golden/sound.txt res/golden/sums.txt; do
+    res/golden/frames.txt res/golden/sound.txt res/golden/sums.txt programs.txt; do
     grep -qx "[^/]*/$entry" <<<"$listing" || { say "the zip lacks $entry"; exit 1; }
   done
   need_packages wine wine64 xvfb xauth x11-utils xdotool imagemagick openbox

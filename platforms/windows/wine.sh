@@ -39,18 +39,18 @@ wineserver -w
 # library (the compatibility library widens 5- and 6-bit channels its own way), the soundtrack
 # the same on standard output as in a file.
 mkdir -p "$work/native" "$work/windows"
-LD_LIBRARY_PATH=/usr/lib/x86_64-linux-gnu "$frametool" --quiet --seconds 1 \
+LD_LIBRARY_PATH=/usr/lib/x86_64-linux-gnu limited 120 "$frametool" --quiet --seconds 1 \
   --y4m "$work/native/a.y4m" --shot 1000 --shot-dir "$work/native" || fail "the frame tool failed"
-wine "$build/orbitra-capture.exe" --quiet --seconds 1 --y4m "$work/windows/a.y4m" \
+limited 300 wine "$build/orbitra-capture.exe" --quiet --seconds 1 --y4m "$work/windows/a.y4m" \
   --wav "$work/a.wav" --shot 1000 --shot-dir "$work/windows" || fail "the Windows files failed"
 diff -r "$work/native" "$work/windows" || fail "the Windows tool's files differ"
-wine "$build/orbitra-capture.exe" --quiet --seconds 1 --wav - >"$work/stdout.wav" &&
+limited 300 wine "$build/orbitra-capture.exe" --quiet --seconds 1 --wav - >"$work/stdout.wav" &&
   cmp "$work/a.wav" "$work/stdout.wav" || fail "the soundtrack on standard output differs"
 wineserver -w
 
 stop() { stop_intro; wineserver -k; wineserver -w; }
 
-"$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
+limited 120 "$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
 frame=$work/frame-5000.png
 
 export ORBITRA_HELD_TICK=5000
@@ -72,11 +72,11 @@ app="$work/Téléchargements/Мои демо 演示" elsewhere=$work/elsewhere
 mkdir -p "$app" "$elsewhere" && unzip -q "$build"/orbitra-*-windows-x64.zip -d "$app" &&
   app=$(echo "$app"/orbitra-*) || fail "cannot unpack the zip"
 cd "$elsewhere" || fail "no working folder"
-wine "$app/orbitra-capture.exe" --quiet --seconds 1 --wav "$app/a ü.wav" --shot 1000 \
+limited 300 wine "$app/orbitra-capture.exe" --quiet --seconds 1 --wav "$app/a ü.wav" --shot 1000 \
   --shot-dir "$app/out ü" && cmp "$work/a.wav" "$app/a ü.wav" &&
   cmp "$work/windows/frame-1000.png" "$app/out ü/frame-1000.png" ||
   fail "the capture tool under a non-ASCII folder name differs"
-wine "$app/orbitra-capture.exe" --verify 2>"$work/verify" ||
+limited 1200 wine "$app/orbitra-capture.exe" --verify 2>"$work/verify" && grep -q ' 10 files intact ' "$work/verify" ||
   fail "--verify under a non-ASCII folder name: $(tail -1 "$work/verify")"
 # ffmpeg.exe on the PATH under a name with a blank (a stand-in that counts what it is given).
 mkdir -p "$work/bin ü" && x86_64-w64-mingw32-gcc -o "$work/bin ü/ffmpeg.exe" \
