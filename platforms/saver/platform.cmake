@@ -1,0 +1,41 @@
+# The intro as a screen saver: one program that draws the intro's frames into the window it is
+# given (picture.cpp), as an XScreenSaver hack on the system's libraries (x11.cpp, with its
+# settings file and Debian package), chosen by the toolchain.
+include(${CMAKE_CURRENT_LIST_DIR}/../lib/systemLibraries.cmake)
+find_package(X11 REQUIRED)
+
+# Installed where XScreenSaver looks for its hacks; the intro's files are the orbitra package's.
+set(ORBITRA_SAVER_DIR lib/xscreensaver)
+include(GNUInstallDirs)
+if(CMAKE_INSTALL_LIBEXECDIR)
+  set(ORBITRA_SAVER_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+endif()
+file(RELATIVE_PATH ORBITRA_DATA_FROM_BIN /${ORBITRA_SAVER_DIR} /share/games/orbitra)
+
+add_executable(orbitra-saver ${CMAKE_CURRENT_LIST_DIR}/x11.cpp ${CMAKE_CURRENT_LIST_DIR}/picture.cpp)
+target_link_libraries(orbitra-saver PRIVATE orbitra_app X11::X11 orbitra_warnings)
+
+install(TARGETS orbitra-saver RUNTIME DESTINATION ${ORBITRA_SAVER_DIR})
+install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ORBITRA_SAVER_DIR}/orbitra-saver\")")
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/orbitra.xml DESTINATION share/xscreensaver/config)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/orbitra-saver RENAME copyright)
+
+# `cpack` in the build folder writes orbitra-saver_<version>_<arch>.deb.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME orbitra-saver)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "The orbitra developers <maintainers@orbitra.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small demoscene intro as a screen saver")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "The orbitra intro as an XScreenSaver hack: its frames, without the music,\n"
+  "enlarged by a whole factor and centred on black.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "orbitra (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xscreensaver)
+include(CPack)
