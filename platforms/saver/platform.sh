@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The intro as a screen saver. Usage: platforms/saver/platform.sh VERB
+#   build        builds build-saver/orbitra-saver, the XScreenSaver hack on the system's libraries
+#   test         builds it, then checks it on a virtual display (check.sh): run by XScreenSaver,
+#                in windows it is given, their sizes followed, SIGTERM
+#   bench        the share of one processor the hack takes on a virtual display over 60 s
+#   release OUT  its Debian package into the release folder OUT; release-check OUT: that
+#                package's files and lintian on it
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+here=platforms/saver
+build_dir=$PWD/build-saver
+# shellcheck source=../lib/packages.sh
+for lib in packages native; do . "platforms/lib/$lib.sh"; done
+say() { echo "saver: $*" >&2; }
+
+build_hack() {
+  tools/install-deps.sh run
+  need_packages libx11-dev
+  { [ -f "$build_dir/CMakeCache.txt" ] || cmake --preset saver; } >"$build_dir.log" 2>&1 &&
+    cmake --build --preset saver -j2 --target orbitra-saver >>"$build_dir.log" 2>&1 ||
+    { tail -n 30 "$build_dir.log" >&2; exit 1; }
+}
+
+make_package() {
+  build_hack
+  need_packages dpkg-dev
+  rm -rf "$build_dir/package"
+  (cd "$build_dir" && cpack -G DEB -B "$build_dir/package" >/dev/null)
+  package=$(echo "$build_dir"/package/orbitra-saver_*_"$(dpkg --print-architecture)".deb)
+}
+
+case "${1:-}" in
+  build) build_hack ;;
+  test | bench)
+    build_hack
+    need_packages xscreensaver xvfb x11-utils x11-xserver-utils xdotool imagemagick python3
+    native=$(native_tool compareShot orbitra_probe)
+    probe_dir=$(dirname "$native")/tests/probe
+    $here/check.sh "$1" "$build_dir/orbitra-saver" "$native" "$probe_dir/compareShot" \
+      "$probe_dir/orbitra_probe.so" ;;
+  release) make_package && cp "$package" "$2/" ;;
+  release-check)
+    need_packages lintian
+    deb=$(echo "$2"/orbitra-saver_*_"$(dpkg --print-architecture)".deb)
+    for file in ./usr/libexec/xscreensaver/orbitra-saver ./usr/share/xscreensaver/config/orbitra.xml; do
+      dpkg-deb -c "$deb" | grep -q " $file\$" || { say "the package lacks $file"; exit 1; }
+    done
+    lintian --fail-on error "$deb" ;;
+  *) echo "usage: $0 build|test|bench|release OUT|release-check OUT" >&2; exit 2 ;;
+esac
