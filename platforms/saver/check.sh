@@ -2,7 +2,7 @@
 # The hack on a virtual 1920x1080 display. test: XScreenSaver, run by an unprivileged user with
 # only this hack, shows it full screen, enlarged 4 times and centred; in a window it is given
 # (-window-id) the hack fills 160x120 with the picture halved, then follows the window to
-# 1280x960, on both SDL 1.2 libraries; it opens no sound; SIGTERM, and the window going, end it
+# 200x150 (halved, centred) and 1280x960, on both SDL 1.2 libraries; it opens no sound; SIGTERM, and the window going, end it
 # within a second. Each picture is the capture tool's frame for the same tick (the clock held
 # still by the probe). bench: the share of one processor the free-running hack takes in 60 s.
 # Arguments: test|bench, the hack, the capture tool, the comparer, the probe shim.
@@ -37,7 +37,8 @@ fi
 
 "$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
 frame=$work/frame-5000.png
-held=(env LD_PRELOAD="$probe" ORBITRA_PROBE_TICK=5000 "$saver")
+# Held between two steps of 20 ms, the clock shows the frame of the step it is in.
+held=(env LD_PRELOAD="$probe" ORBITRA_PROBE_TICK=5010 "$saver")
 
 # shot NAME TARGET X Y W H: a screenshot of TARGET (a window or root) is the frame scaled to
 # W x H at X,Y and black around it.
@@ -127,6 +128,10 @@ for library in compat classic; do
   pids+=("$hack")
   sleep 2
   shot "window-160-$library.png" "$window" 0 0 160 120
+  # Halved and centred, not cut, where a half is what fits.
+  xdotool windowsize "$window" 200 150
+  sleep 1
+  shot "window-200-$library.png" "$window" 20 15 160 120
   xdotool windowsize "$window" 1280 960
   sleep 1
   shot "window-1280-$library.png" "$window" 0 0 1280 960

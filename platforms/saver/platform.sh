@@ -17,9 +17,12 @@ say() { echo "saver: $*" >&2; }
 build_hack() {
   tools/install-deps.sh run
   need_packages libx11-dev
-  { [ -f "$build_dir/CMakeCache.txt" ] || cmake --preset saver; } >"$build_dir.log" 2>&1 &&
-    cmake --build --preset saver -j2 --target orbitra-saver >>"$build_dir.log" 2>&1 ||
-    { tail -n 30 "$build_dir.log" >&2; exit 1; }
+  mkdir -p "$build_dir"
+  if ! { [ -f "$build_dir/CMakeCache.txt" ] || cmake --preset saver; } >"$build_dir/build.log" 2>&1 ||
+    ! cmake --build --preset saver -j2 --target orbitra-saver >>"$build_dir/build.log" 2>&1; then
+    tail -n 30 "$build_dir/build.log" >&2
+    exit 1
+  fi
 }
 
 make_package() {

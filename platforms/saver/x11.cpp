@@ -16,15 +16,14 @@
 
 namespace {
 volatile std::sig_atomic_t stopRequested = 0;
-bool windowGone = false;
 
 void requestStop(int) {
   stopRequested = 1;
 }
 
-// The only errors the saver can cause are about a window that is no longer there.
-int noteLostWindow(Display*, XErrorEvent* error) {
-  if (error->error_code == BadWindow || error->error_code == BadDrawable) windowGone = true;
+// The only errors the saver can cause are about a window that is no longer there; the next
+// frame finds it gone and ends the run (Xlib's own handler would end it at once, with a failure).
+int ignoreError(Display*, XErrorEvent*) {
   return 0;
 }
 
@@ -64,7 +63,7 @@ class Output {
   // False when the window is gone.
   bool show(const SaverPicture& picture) {
     XWindowAttributes window;
-    if (XGetWindowAttributes(display_, window_, &window) == 0 || windowGone) return false;
+    if (XGetWindowAttributes(display_, window_, &window) == 0) return false;
     if (image_ == nullptr || window.width != width_ || window.height != height_ ||
         window.visual != visual_) {
       remake(picture, window);
@@ -85,7 +84,7 @@ class Output {
          static_cast<unsigned short>(width_ - right), static_cast<unsigned short>(fit_.height)}};
     XFillRectangles(display_, window_, gc_, border, 4);
     XSync(display_, False);
-    return !windowGone;
+    return true;
   }
 
  private:
@@ -149,7 +148,7 @@ int main(int argc, char** argv) {
         (std::string("orbitra-saver: cannot open display ") + XDisplayName(displayName)).c_str());
     return 1;
   }
-  XSetErrorHandler(noteLostWindow);
+  XSetErrorHandler(ignoreError);
   // XScreenSaver names the window it wants drawn in; the root window otherwise.
   const char* named = std::getenv("XSCREENSAVER_WINDOW");
   if (where == Where::root && named != nullptr && readWindowId(named, given)) where = Where::given;
@@ -164,8 +163,6 @@ int main(int argc, char** argv) {
     XSetWMProtocols(display, window, &deleteWindow, 1);
     XMapWindow(display, window);
   }
-  // Told when the window goes; other clients may watch the same window this way too.
-  XSelectInput(display, window, StructureNotifyMask);
 
   SaverPicture picture;
   if (!picture.start()) return 1;
@@ -182,13 +179,11 @@ int main(int argc, char** argv) {
       while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        if (event.type == DestroyNotify && event.xdestroywindow.window == window) windowGone = true;
         if (event.type == ClientMessage &&
             static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
           stopRequested = 1;
         }
       }
-      if (windowGone) break;
       picture.waitForNextFrame();
     }
   }
