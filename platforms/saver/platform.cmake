@@ -19,12 +19,20 @@ install(TARGETS orbitra-saver RUNTIME DESTINATION ${ORBITRA_SAVER_DIR})
 install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ORBITRA_SAVER_DIR}/orbitra-saver\")")
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/orbitra.xml DESTINATION share/xscreensaver/config)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/orbitra-saver RENAME copyright)
+# The Debian changelog, from CHANGELOG.md, compressed without a time stamp.
+set(ORBITRA_MAINTAINER "The orbitra developers <maintainers@orbitra.invalid>")
+set(ORBITRA_CHANGELOG_NAME orbitra-saver)
+include(${CMAKE_CURRENT_LIST_DIR}/../lib/releases.cmake)
+add_custom_command(OUTPUT changelog.gz COMMAND gzip -9nc changelog > changelog.gz
+  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog)
+add_custom_target(orbitra_saver_changelog ALL DEPENDS changelog.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION share/doc/orbitra-saver)
 
 # `cpack` in the build folder writes orbitra-saver_<version>_<arch>.deb.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orbitra-saver)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "The orbitra developers <maintainers@orbitra.invalid>")
+set(CPACK_PACKAGE_CONTACT ${ORBITRA_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small demoscene intro as a screen saver")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "The orbitra intro as an XScreenSaver hack: its frames, without the music,\n"
