@@ -1,6 +1,25 @@
 # The intro as a screen saver: one program that draws the intro's frames into the window it is
-# given (picture.cpp), as an XScreenSaver hack on the system's libraries (x11.cpp, with its
-# settings file and Debian package), chosen by the toolchain.
+# given (picture.cpp), chosen by the toolchain: orbitra.scr for Windows on the pinned libraries
+# (windows.cpp), or an XScreenSaver hack on the system's libraries (x11.cpp, with its settings
+# file and Debian package).
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/../lib/windowsLibraries.cmake)
+  add_executable(orbitra-saver ${CMAKE_CURRENT_LIST_DIR}/windows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture.cpp ${ORBITRA_WINDOWS_RESOURCES})
+  target_link_libraries(orbitra-saver PRIVATE orbitra_app orbitra_warnings)
+  set_target_properties(orbitra-saver PROPERTIES WIN32_EXECUTABLE ON OUTPUT_NAME orbitra
+    SUFFIX .scr)
+  # The check's build of it: the library's clock held at ORBITRA_HELD_TICK, as orbitra-held.exe
+  # holds it; and its helper, a window standing in for the settings' preview.
+  add_executable(orbitra-saver-held ${CMAKE_CURRENT_LIST_DIR}/windows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture.cpp ${ORBITRA_WINDOWS_RESOURCES} tests/probe/heldClock.c)
+  target_link_libraries(orbitra-saver-held PRIVATE orbitra_app orbitra_warnings)
+  target_link_options(orbitra-saver-held PRIVATE -Wl,--wrap=SDL_GetTicks)
+  set_target_properties(orbitra-saver-held PROPERTIES WIN32_EXECUTABLE ON SUFFIX .scr)
+  add_executable(previewWindow ${CMAKE_CURRENT_LIST_DIR}/previewWindow.c)
+  target_link_libraries(previewWindow PRIVATE user32)
+  return()
+endif()
 include(${CMAKE_CURRENT_LIST_DIR}/../lib/systemLibraries.cmake)
 find_package(X11 REQUIRED)
 
