@@ -1,8 +1,8 @@
 // The screen saver for Windows, orbitra.scr, started by Windows with /s (the saver itself, full
 // screen, ended by a key, a click or the mouse moving), /p HWND (in the preview of the screen
 // saver settings, until that window goes) or /c (its settings), the
-// window's number after a blank or a colon and the letter in either case; with no argument, as
-// when it is opened, it says what it is.
+// window's number after a blank or a colon and the letter in either case; with no argument (its
+// right-click Configure) it says what it is, as with /c.
 #include <windows.h>
 #include <windowsx.h>
 
