@@ -2,9 +2,10 @@
 # The hack on a virtual 1920x1080 display. test: XScreenSaver, run by an unprivileged user with
 # only this hack, shows it full screen, enlarged 4 times and centred; in a window it is given
 # (-window-id) the hack fills 160x120 with the picture halved, then follows the window to
-# 200x150 (halved, centred) and 1280x960, on both SDL 1.2 libraries; it opens no sound; SIGTERM, and the window going, end it
-# within a second. Each picture is the capture tool's frame for the same tick (the clock held
-# still by the probe). bench: the share of one processor the free-running hack takes in 60 s.
+# 200x150 (halved, centred) and 1280x960, on both SDL 1.2 libraries; it opens no sound;
+# SIGTERM, and the window going, end it within a second; -window opens a 640x480 window of
+# its own. Each picture is the capture tool's frame for the same tick (the clock held still by
+# the probe). bench: the share of one processor the free-running hack takes in 60 s.
 # Arguments: test|bench, the hack, the capture tool, the comparer, the probe shim.
 set -u
 verb=$1 saver=$2 frametool=$3 compare=$4 probe=$5
@@ -57,6 +58,18 @@ ends_within_a_second() {
   wait "$1" || status=$?
   [ "$status" = 0 ] || fail "the hack ended with status $status after $2: $(tail -n 3 "$work/stderr")"
 }
+
+"$saver" -window-id 2>/dev/null
+[ $? = 2 ] || fail "-window-id without a window was not refused as a usage error"
+# Its own window, when asked for one: 640x480, the frame twice at 0,0.
+"${held[@]}" -window 2>"$work/stderr" &
+hack=$!
+pids+=("$hack")
+wait_for_intro_window "$hack"
+sleep 1
+shot own-window.png "$window" 0 0 640 480
+kill -TERM "$hack"
+ends_within_a_second "$hack" SIGTERM
 
 # XScreenSaver launches no hack as root: it runs as nobody, with a home of its own here, allowed
 # on the display, and its one hack is the held-clock run of this one.

@@ -136,7 +136,6 @@ int main(int argc, char** argv) {
     describe(parent != nullptr && IsWindow(parent) ? parent : nullptr);
     return 0;
   }
-  if (mode == Mode::preview && (parent == nullptr || !IsWindow(parent))) return 0;
 
   SaverPicture picture;
   if (!picture.start()) return 1;

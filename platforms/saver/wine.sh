@@ -61,7 +61,7 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/window" ] && break; sleep 0.1; done
 hwnd=$(tr -d '\r' <"$work/window")
 [ -n "$hwnd" ] || fail "no preview window"
-wine "$build/orbitra-saver-held.scr" "/p:$hwnd" 2>"$work/stderr" &
+wine "$build/orbitra-saver-held.scr" /p "$hwnd" 2>"$work/stderr" &
 saver=$!
 pids+=("$saver")
 sleep 4
@@ -85,5 +85,5 @@ sleep 1
 xdotool key --window "$box" space
 ends_within 5 "$saver" "its box was answered"
 grep -F "trace:msgbox:" "$work/stderr" | grep -qF "See the licences folder" || fail "the box names no licences"
-echo "Wine: /S 4x centred, ended by the mouse moving; /p: halved in the preview window, ended" \
+echo "Wine: /S 4x centred, ended by the mouse moving; /p halved in the preview window, ended" \
   "with it; /c a message box naming the licences"
