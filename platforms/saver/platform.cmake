@@ -32,7 +32,7 @@ endif()
 file(RELATIVE_PATH ORBITRA_DATA_FROM_BIN /${ORBITRA_SAVER_DIR} /share/games/orbitra)
 
 add_executable(orbitra-saver ${CMAKE_CURRENT_LIST_DIR}/x11.cpp ${CMAKE_CURRENT_LIST_DIR}/picture.cpp)
-target_link_libraries(orbitra-saver PRIVATE orbitra_app X11::X11 orbitra_warnings)
+target_link_libraries(orbitra-saver PRIVATE orbitra_app X11::X11 X11::Xext orbitra_warnings)
 
 install(TARGETS orbitra-saver RUNTIME DESTINATION ${ORBITRA_SAVER_DIR})
 install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ORBITRA_SAVER_DIR}/orbitra-saver\")")

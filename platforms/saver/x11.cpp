@@ -4,6 +4,9 @@
 // the window goes.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -23,7 +26,9 @@ void requestStop(int) {
 
 // The only errors the saver can cause are about a window that is no longer there; the next
 // frame finds it gone and ends the run (Xlib's own handler would end it at once, with a failure).
+int xErrors = 0;
 int ignoreError(Display*, XErrorEvent*) {
+  ++xErrors;
   return 0;
 }
 
@@ -46,15 +51,18 @@ bool readWindowId(const char* text, Window& window) {
   return true;
 }
 
-// The window and the image drawn into it, remade when the window's size or visual changes.
+// The window and the image drawn into it, remade when the window's size or visual changes. On
+// the machine's own X server the image is memory both share (MIT-SHM): a frame's pixels are
+// not copied through the connection.
 class Output {
  public:
   Output(Display* display, Window window) : display_(display), window_(window) {
     gc_ = XCreateGC(display, window, 0, nullptr);
     XSetForeground(display, gc_, BlackPixel(display, DefaultScreen(display)));
+    shared_ = XShmQueryExtension(display) == True;
   }
   ~Output() {
-    if (image_ != nullptr) XDestroyImage(image_);
+    release();
     XFreeGC(display_, gc_);
   }
   Output(const Output&) = delete;
@@ -71,7 +79,13 @@ class Output {
     if (image_ == nullptr) return true;
     picture.scaleInto(fit_, reinterpret_cast<uint32_t*>(image_->data), image_->bytes_per_line / 4,
                       colours_);
-    XPutImage(display_, window_, gc_, image_, 0, 0, fit_.x, fit_.y, fit_.width, fit_.height);
+    if (attached_) {
+      XShmPutImage(display_, window_, gc_, image_, 0, 0, fit_.x, fit_.y,
+                   static_cast<unsigned>(fit_.width), static_cast<unsigned>(fit_.height), False);
+    } else {
+      XPutImage(display_, window_, gc_, image_, 0, 0, fit_.x, fit_.y,
+                static_cast<unsigned>(fit_.width), static_cast<unsigned>(fit_.height));
+    }
     // The black around the picture, drawn each frame so that nothing of the window shows there.
     const int right = fit_.x + fit_.width, bottom = fit_.y + fit_.height;
     XRectangle border[] = {
@@ -88,26 +102,75 @@ class Output {
   }
 
  private:
-  void remake(const SaverPicture& picture, const XWindowAttributes& window) {
-    if (image_ != nullptr) XDestroyImage(image_);
+  void release() {
+    if (image_ == nullptr) return;
+    if (attached_) {
+      XShmDetach(display_, &segment_);
+      XSync(display_, False);
+      shmdt(segment_.shmaddr);
+      image_->data = nullptr;
+    }
+    XDestroyImage(image_);
     image_ = nullptr;
+    attached_ = false;
+  }
+
+  // A shared image, or null when the server cannot take one (another machine's).
+  XImage* sharedImage(const XWindowAttributes& window) {
+    XImage* image = XShmCreateImage(display_, window.visual, static_cast<unsigned>(window.depth),
+                                    ZPixmap, nullptr, &segment_, static_cast<unsigned>(fit_.width),
+                                    static_cast<unsigned>(fit_.height));
+    if (image == nullptr) return nullptr;
+    segment_.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * image->height,
+                            IPC_CREAT | 0600);
+    void* memory = segment_.shmid == -1 ? nullptr : shmat(segment_.shmid, nullptr, 0);
+    if (memory == nullptr || memory == reinterpret_cast<void*>(-1)) {
+      if (segment_.shmid != -1) shmctl(segment_.shmid, IPC_RMID, nullptr);
+      XDestroyImage(image);
+      return nullptr;
+    }
+    image->data = segment_.shmaddr = static_cast<char*>(memory);
+    segment_.readOnly = False;
+    const int errorsBefore = xErrors;
+    XShmAttach(display_, &segment_);
+    XSync(display_, False);
+    // Gone once both sides have let go of it, however the saver ends.
+    shmctl(segment_.shmid, IPC_RMID, nullptr);
+    if (xErrors != errorsBefore) {
+      shmdt(memory);
+      image->data = nullptr;
+      XDestroyImage(image);
+      shared_ = false;
+      return nullptr;
+    }
+    attached_ = true;
+    return image;
+  }
+
+  void remake(const SaverPicture& picture, const XWindowAttributes& window) {
+    release();
     width_ = window.width;
     height_ = window.height;
     visual_ = window.visual;
     fit_ = fitPicture(width_, height_);
     if (fit_.width == 0 || window.visual->c_class != TrueColor) return;
-    const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(fit_.width) * fit_.height;
-    char* data = static_cast<char*>(std::malloc(bytes));
-    image_ =
-        XCreateImage(display_, window.visual, static_cast<unsigned>(window.depth), ZPixmap, 0, data,
-                     static_cast<unsigned>(fit_.width), static_cast<unsigned>(fit_.height), 32, 0);
+    if (shared_) image_ = sharedImage(window);
+    if (image_ == nullptr) {
+      const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(fit_.width) * fit_.height;
+      char* data = static_cast<char*>(std::malloc(bytes));
+      image_ = XCreateImage(display_, window.visual, static_cast<unsigned>(window.depth), ZPixmap,
+                            0, data, static_cast<unsigned>(fit_.width),
+                            static_cast<unsigned>(fit_.height), 32, 0);
+      // Pixels are written in this machine's order; Xlib reorders them for the server.
+      const uint16_t one = 1;
+      if (image_ != nullptr) {
+        image_->byte_order = *reinterpret_cast<const uint8_t*>(&one) == 1 ? LSBFirst : MSBFirst;
+      }
+    }
     if (image_ == nullptr || image_->bits_per_pixel != 32) {
       printError("orbitra-saver: the window's visual has no 32-bit pixels");
       endRun(1);
     }
-    // Pixels are written in this machine's order; Xlib reorders them for the server.
-    const uint16_t one = 1;
-    image_->byte_order = *reinterpret_cast<const uint8_t*>(&one) == 1 ? LSBFirst : MSBFirst;
     colours_ = picture.colourTable(static_cast<uint32_t>(window.visual->red_mask),
                                    static_cast<uint32_t>(window.visual->green_mask),
                                    static_cast<uint32_t>(window.visual->blue_mask));
@@ -117,6 +180,9 @@ class Output {
   Window window_;
   GC gc_;
   XImage* image_ = nullptr;
+  bool shared_ = false;
+  bool attached_ = false;
+  XShmSegmentInfo segment_ = {};
   int width_ = 0, height_ = 0;
   Visual* visual_ = nullptr;
   PictureFit fit_;
