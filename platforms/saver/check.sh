@@ -2,7 +2,8 @@
 # The hack on a virtual 1920x1080 display. test: XScreenSaver, run by an unprivileged user with
 # only this hack, shows it full screen, enlarged 4 times and centred; in a window it is given
 # (-window-id) the hack fills 160x120 with the picture halved, then follows the window to
-# 200x150 (halved, centred) and 1280x960, on both SDL 1.2 libraries; it opens no sound;
+# 200x150 (halved, centred) and 1280x960, on both SDL 1.2 libraries (the classic one on a
+# display without shared memory); it opens no sound;
 # SIGTERM, and the window going, end it within a second; -window opens a 640x480 window of
 # its own. Each picture is the capture tool's frame for the same tick (the clock held still by
 # the probe). bench: the share of one processor the free-running hack takes in 60 s.
@@ -41,12 +42,17 @@ frame=$work/frame-5000.png
 # Held between two steps of 20 ms, the clock shows the frame of the step it is in.
 held=(env LD_PRELOAD="$probe" ORBITRA_PROBE_TICK=5010 "$saver")
 
-# shot NAME TARGET X Y W H: a screenshot of TARGET (a window or root) is the frame scaled to
-# W x H at X,Y and black around it.
+# shot NAME TARGET X Y W H: a screenshot of TARGET (a window or root) is, within 5 s, the frame
+# scaled to W x H at X,Y and black around it.
 shot() {
-  import -window "$2" "$work/$1" || fail "no screenshot of $2"
+  local _
+  for _ in $(seq 10); do
+    import -window "$2" "$work/$1" || fail "no screenshot of $2"
+    "$compare" "$work/$1" "$frame" "${@:3}" every >"$work/compare.txt" 2>&1 && break
+    sleep 0.5
+  done
   [ -z "${ORBITRA_SCREENSHOTS:-}" ] || cp "$work/$1" "$ORBITRA_SCREENSHOTS/$1"
-  "$compare" "$work/$1" "$frame" "${@:3}" every >"$work/compare.txt" 2>&1 ||
+  grep -q ' 0 differ' "$work/compare.txt" ||
     fail "$1 is not the frame scaled to $5x$6 at $3,$4: $(paste -sd' ' "$work/compare.txt")"
 }
 
@@ -134,7 +140,13 @@ export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/sound.raw
 classic="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)"
 for library in compat classic; do
   libraries=()
-  [ $library = classic ] && libraries=(env LD_LIBRARY_PATH="$classic")
+  if [ $library = classic ]; then
+    libraries=(env LD_LIBRARY_PATH="$classic")
+    # And on a display without shared memory, which gets each frame through the connection.
+    kill "$xvfb"
+    start_virtual_display 1920x1080 -extension MIT-SHM
+    pids+=("$xvfb")
+  fi
   make_window 160 120
   "${libraries[@]}" "${held[@]}" -window-id "$window" 2>"$work/stderr" &
   hack=$!
