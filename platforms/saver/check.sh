@@ -143,7 +143,10 @@ for library in compat classic; do
   if [ $library = classic ]; then
     libraries=(env LD_LIBRARY_PATH="$classic")
     # And on a display without shared memory, which gets each frame through the connection.
+    # The old server gone, and its display number with it, before the new one says its own.
     kill "$xvfb"
+    wait "$xvfb" 2>/dev/null
+    rm -f "$work/display"
     start_virtual_display 1920x1080 -extension MIT-SHM
     pids+=("$xvfb")
   fi
