@@ -1,21 +1,21 @@
 #include "base/clock.h"
 
-namespace {
 Uint32 libraryTicks() {
   return SDL_GetTicks();
 }
 
-void librarySleep(Uint32 tick) {
+void sleepOnLibraryClock(Uint32 tick) {
   const Uint32 now = SDL_GetTicks();
   // The difference is taken in 32 bits, like the counter, so a wrap is no special case.
   const Sint32 ahead = static_cast<Sint32>(tick - now);
   if (ahead > 0) SDL_Delay(static_cast<Uint32>(ahead));
 }
 
+namespace {
 void noWait(Uint32) {}
 
 TickSource tickSource = libraryTicks;
-TickWaiter tickWaiter = librarySleep;
+TickWaiter tickWaiter = sleepOnLibraryClock;
 }  // namespace
 
 Uint32 ticks() {
@@ -28,5 +28,5 @@ void waitUntil(Uint32 tick) {
 
 void setTickSource(TickSource source, TickWaiter waiter) {
   tickSource = source ? source : libraryTicks;
-  tickWaiter = source ? (waiter ? waiter : noWait) : librarySleep;
+  tickWaiter = source ? (waiter ? waiter : noWait) : sleepOnLibraryClock;
 }

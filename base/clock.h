@@ -15,3 +15,8 @@ void waitUntil(Uint32 tick);
 
 // A null source puts the library's clock back; a waiter goes with the source it was given for.
 void setTickSource(TickSource source, TickWaiter waiter = nullptr);
+
+// The library's clock and its sleep, for a program that holds the clock still through each of its
+// frames with a source of its own (the screen saver) and still lives on the library's time.
+Uint32 libraryTicks();
+void sleepOnLibraryClock(Uint32 tick);

@@ -26,8 +26,8 @@ minutes again:
 - the PortMaster port: \`sha256sum -c res/golden/sums.txt programs.txt\` in the port's \`orbitra\`
   folder
 
-Each check ends with one line: "all 9004 frames and 180 s of sound identical, 10 files intact"
-(the programs counted),
+Each check ends with one line: "all 9004 frames and 180 s of sound identical, N files intact"
+(the intro's 8 files and the download's programs: 10 on Linux, 11 on Windows, 8 in the browser),
 or the first difference (the file, the second of sound, or the frame). Check the
 files themselves against SHA256SUMS: \`sha256sum -c SHA256SUMS\`.
 EOF

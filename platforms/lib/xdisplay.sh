@@ -5,10 +5,10 @@ intro_logs=()
 # The window's caption, exact.
 intro_caption=".:Orbitra by Kalvaren:. 7.7.2007"
 
-# start_virtual_display WxH: a virtual X server on a display it picks itself (other checks
-# may run their own at the same time); sets DISPLAY and xvfb.
+# start_virtual_display WxH [ARG...]: a virtual X server on a display it picks itself (other
+# checks may run their own at the same time), given the further arguments; sets DISPLAY and xvfb.
 start_virtual_display() {
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" \
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset "${@:2}" 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
   xvfb=$!
   local _

@@ -55,8 +55,11 @@ make_zip() {
   mkdir -p "$folder/res/golden" "$folder/licences"
   cp "$build_dir/stripped/orbitra.exe" "$build_dir/stripped/orbitra-capture.exe" \
     $here/package/README.txt "$folder/"
+  # The screen saver beside them, built by its own platform on the same libraries.
+  platforms/saver/platform.sh scr || return 1
+  "$mingw-strip" -o "$folder/orbitra.scr" build-saver-windows/orbitra.scr || return 1
   # The programs' sums beside res/, made from the bytes shipped, for --verify.
-  (cd "$folder" && sha256sum orbitra.exe orbitra-capture.exe >programs.txt)
+  (cd "$folder" && sha256sum orbitra.exe orbitra-capture.exe orbitra.scr >programs.txt)
   # The intro's files, as installed on Linux: res/ but its notes for developers.
   find res -maxdepth 1 -type f ! -name README.md -exec cp {} "$folder/res/" \;
   # The golden lists, for orbitra-capture.exe --verify (byte for byte: their sums are checked).
@@ -89,7 +92,7 @@ run_test() {
   make_zip
   local listing entry native start
   listing=$(unzip -Z1 "$zip_file")
-  for entry in orbitra.exe orbitra-capture.exe README.txt res/zak.dat res/bigFont-LICENSE.txt \
+  for entry in orbitra.exe orbitra-capture.exe orbitra.scr README.txt res/zak.dat res/bigFont-LICENSE.txt \
     licences/SOURCES.txt licences/LGPL-2.1.txt licences/libsdl1.2.txt licences/sdl-mixer1.2.txt \
     licences/libmikmod.txt licences/freetype.txt licences/libpng1.6.txt licences/zlib.txt \
     res/golden/frames.txt res/golden/sound.txt res/golden/sums.txt programs.txt; do

@@ -76,7 +76,7 @@ limited 300 wine "$app/orbitra-capture.exe" --quiet --seconds 1 --wav "$app/a ü
   --shot-dir "$app/out ü" && cmp "$work/a.wav" "$app/a ü.wav" &&
   cmp "$work/windows/frame-1000.png" "$app/out ü/frame-1000.png" ||
   fail "the capture tool under a non-ASCII folder name differs"
-limited 1200 wine "$app/orbitra-capture.exe" --verify 2>"$work/verify" && grep -q ' 10 files intact ' "$work/verify" ||
+limited 1200 wine "$app/orbitra-capture.exe" --verify 2>"$work/verify" && grep -q ' 11 files intact ' "$work/verify" ||
   fail "--verify under a non-ASCII folder name: $(tail -1 "$work/verify")"
 # ffmpeg.exe on the PATH under a name with a blank (a stand-in that counts what it is given).
 mkdir -p "$work/bin ü" && x86_64-w64-mingw32-gcc -o "$work/bin ü/ffmpeg.exe" \

@@ -1,9 +1,13 @@
 # The releases as CHANGELOG.md at the top of the source tree lists them, read when the project
-# is configured. Included by install/CMakeLists.txt with ORBITRA_MAINTAINER set; gives
+# is configured. Included by the Debian packages' rules (linux/install/, saver/) with
+# ORBITRA_MAINTAINER set, and the package's name in ORBITRA_CHANGELOG_NAME (orbitra if unset); gives
 #   ORBITRA_RELEASE_MONTH     "December 2026": the month of the project version's release, for
 #                             the manual pages (the newest entry's when the version has none)
 #   ORBITRA_METAINFO_RELEASES the <releases> element of the software-centre data
 # and writes the Debian changelog to ${CMAKE_CURRENT_BINARY_DIR}/changelog.
+if(NOT ORBITRA_CHANGELOG_NAME)
+  set(ORBITRA_CHANGELOG_NAME orbitra)
+endif()
 set(orbitra_changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${orbitra_changelog})
 file(READ ${orbitra_changelog} orbitra_text)
@@ -84,7 +88,7 @@ foreach(n RANGE ${orbitra_last})
   execute_process(COMMAND date -u -R -d "${year}-${month}-${day}" OUTPUT_VARIABLE stamp
     OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
-  string(APPEND orbitra_debian "orbitra (${orbitra_version_${n}}) unstable; urgency=medium\n\n")
+  string(APPEND orbitra_debian "${ORBITRA_CHANGELOG_NAME} (${orbitra_version_${n}}) unstable; urgency=medium\n\n")
   string(APPEND ORBITRA_METAINFO_RELEASES
     "    <release version=\"${orbitra_version_${n}}\" date=\"${year}-${month}-${day}\">\n"
     "      <description>\n        <ul>\n")

@@ -1,0 +1,128 @@
+#include "picture.h"
+
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/frameLoop.h"
+#include "base/clock.h"
+#include "base/display.h"
+#include "base/errors.h"
+#include "base/system.h"
+#include "scene/introScene.h"
+
+namespace {
+constexpr int pictureWidth = 320;
+constexpr int pictureHeight = 240;
+
+Uint32 frameTick = 0;
+Uint32 heldTick() {
+  return frameTick;
+}
+
+// An 8-bit channel into the bits of `mask`.
+uint32_t place(Uint8 value, uint32_t mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (((mask >> shift) & 1u) == 0) ++shift;
+  int bits = 0;
+  while (shift + bits < 32 && ((mask >> (shift + bits)) & 1u) != 0) ++bits;
+  const uint32_t wide = bits >= 8 ? uint32_t{value} << (bits - 8) : uint32_t{value} >> (8 - bits);
+  return (wide << shift) & mask;
+}
+}  // namespace
+
+PictureFit fitPicture(int windowWidth, int windowHeight) {
+  PictureFit fit;
+  if (windowWidth <= 0 || windowHeight <= 0) {
+    fit.width = fit.height = 0;
+    return fit;
+  }
+  if (windowWidth >= pictureWidth && windowHeight >= pictureHeight) {
+    fit.times = std::min(windowWidth / pictureWidth, windowHeight / pictureHeight);
+  } else {
+    fit.per = std::max((pictureWidth + windowWidth - 1) / windowWidth,
+                       (pictureHeight + windowHeight - 1) / windowHeight);
+  }
+  fit.width = pictureWidth * fit.times / fit.per;
+  fit.height = pictureHeight * fit.times / fit.per;
+  fit.x = (windowWidth - fit.width) / 2;
+  fit.y = (windowHeight - fit.height) / 2;
+  return fit;
+}
+
+SaverPicture::SaverPicture() = default;
+
+SaverPicture::~SaverPicture() {
+  scene_.reset();
+  if (started_) {
+    setTickSource(nullptr);
+    SDL_FreeSurface(screen);
+    TTF_Quit();
+    SDL_Quit();
+  }
+}
+
+bool SaverPicture::start() {
+  // The picture is drawn in memory and shown by the saver itself: the library opens no window
+  // and, never asked for it, no sound.
+  setEnvironment("SDL_VIDEODRIVER", "dummy");
+  setEnvironment("SDL12COMPAT_WINDOW_SCALING", "1");
+  if (SDL_Init(SDL_INIT_VIDEO) == -1) {
+    printError(SDL_GetError());
+    return false;
+  }
+  started_ = true;
+  frameTick = libraryTicks();
+  setTickSource(heldTick, sleepOnLibraryClock);
+  screen = SDL_SetVideoMode(pictureWidth, pictureHeight, 16, SDL_SWSURFACE);
+  if (screen == nullptr || TTF_Init() == -1) {
+    printError(SDL_GetError());
+    return false;
+  }
+  scene_ = std::make_unique<IntroScene>();
+  return true;
+}
+
+void SaverPicture::drawFrame() {
+  const Uint32 now = libraryTicks();
+  frameTick = now - now % frameStep;
+  showFrame(screen, [this](SDL_Surface* target) { scene_->drawFrame(target); });
+}
+
+void SaverPicture::waitForNextFrame() const {
+  waitUntil(frameTick + frameStep);
+}
+
+std::vector<uint32_t> SaverPicture::colourTable(uint32_t red, uint32_t green, uint32_t blue) const {
+  std::vector<uint32_t> colours(65536);
+  for (uint32_t pixel = 0; pixel < colours.size(); ++pixel) {
+    Uint8 r, g, b;
+    SDL_GetRGB(pixel, screen->format, &r, &g, &b);
+    colours[pixel] = place(r, red) | place(g, green) | place(b, blue);
+  }
+  return colours;
+}
+
+void SaverPicture::scaleInto(const PictureFit& fit, uint32_t* out, int stride,
+                             const std::vector<uint32_t>& colours) const {
+  if (SDL_MUSTLOCK(screen)) SDL_LockSurface(screen);
+  std::vector<int> columns(static_cast<size_t>(fit.width));
+  for (int x = 0; x < fit.width; ++x) columns[x] = x * fit.per / fit.times;
+  int lastRow = -1;
+  for (int y = 0; y < fit.height; ++y) {
+    uint32_t* line = out + static_cast<ptrdiff_t>(y) * stride;
+    const int row = y * fit.per / fit.times;
+    if (row == lastRow) {
+      // An enlarged row repeats the one above it.
+      std::memcpy(line, line - stride, sizeof(uint32_t) * static_cast<size_t>(fit.width));
+      continue;
+    }
+    lastRow = row;
+    const Uint16* source = reinterpret_cast<const Uint16*>(
+        static_cast<const Uint8*>(screen->pixels) + row * screen->pitch);
+    for (int x = 0; x < fit.width; ++x) line[x] = colours[source[columns[x]]];
+  }
+  if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+}
