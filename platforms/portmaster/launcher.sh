@@ -171,11 +171,12 @@ if [ "$mode" = screens ]; then
   exit 0
 fi
 
-for missing in control.txt GPTOKEYB; do  # by this machine's bash: one line naming it, status 1
-  refused=$work/$missing/PortMaster expected="status 1 named get_controls pm_finish"
+# By this machine's bash: one line naming what is missing, status 1.
+for missing in control.txt GPTOKEYB get_controls pm_finish; do
+  refused=$work/$missing/PortMaster expected="named status 1"
   mkdir -p "$refused" && rm -f "$work/calls" "${intro_logs[0]}"
-  [ $missing = GPTOKEYB ] && grep -v "^$missing=" "$control/control.txt" >"$refused/control.txt" ||
-    expected="named status 1"
+  [ $missing = control.txt ] || grep -v "^$missing[=(]" "$control/control.txt" >"$refused/control.txt"
+  [ $missing != GPTOKEYB ] || expected="status 1 named get_controls pm_finish"
   said=$(XDG_DATA_HOME=$work/$missing bash "$work/ports/Orbitra.sh" 2>&1; echo "status $?"
     cat "${intro_logs[0]}" "$work/calls" 2>/dev/null)
   [ "$(sed "s/^Orbitra: .*$missing.*/named/" <<<"$said" | paste -sd ' ')" = "$expected" ] ||

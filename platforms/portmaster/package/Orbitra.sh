@@ -21,6 +21,9 @@ refuse() { echo "Orbitra: $*" >&2; exit 1; }
 [ -f "$controlfolder/control.txt" ] || refuse "no PortMaster control file $controlfolder/control.txt"
 source "$controlfolder/control.txt"
 [ -f "$controlfolder/mod_${CFW_NAME}.txt" ] && source "$controlfolder/mod_${CFW_NAME}.txt"
+for helper in get_controls pm_platform_helper pm_finish; do
+  type -t "$helper" >/dev/null || refuse "PortMaster gave no $helper"
+done
 
 # Every way out ends the firmware's session and the gptokeyb this launcher started.
 keys_pid=
