@@ -204,6 +204,15 @@ for _ in $(seq 600); do
   [ "$(stat -c %s "$work/sound.raw" 2>/dev/null || echo 0)" -ge "$wanted" ] && break
   sleep 0.1
 done
+# On 480x320 the picture fills the 426x320 box at 27,0; Select (F) turns it to whole pixels,
+# 320x240 at 80,40: the running intro's picture seen only by where it is black.
+xdotool windowsize "$window" 480 320 && sleep 4 && screen_shot "$window" "$tag-fill.png" &&
+  xdotool key --window "$window" f && sleep 4 && screen_shot "$window" "$tag-crisp.png" ||
+  fail "cannot resize the window or press F"
+strip() { convert "$work/$1" -crop "$2" -format '%[fx:maxima]' info:; }
+[ "$(strip "$tag-fill.png" 27x320+0+0)" = 0 ] && [ "$(strip "$tag-fill.png" 52x320+28+0)" != 0 ] &&
+  [ "$(strip "$tag-crisp.png" 80x320+0+0)" = 0 ] && [ "$(strip "$tag-crisp.png" 320x240+80+40)" != 0 ] ||
+  misfit "Select does not turn the 480x320 fill into 1x"
 escape_ends_intro "$intro"
 calls_were "$work/ports/orbitra/orbitra.$name"
 if [ "$rate" = 22050 ]; then
@@ -259,5 +268,6 @@ grep -qx "Sound through SDL2's alsa driver, as its nosuch driver failed: .*nosuc
   fail "a missing sound driver: $said"
 [ ! -s "$work/misfits" ] || fail "the frame is not fitted on every screen: $(paste -sd ' ' "$work/misfits")"
 echo "$arch: launcher from the zip: frame 2x on 640x480, refitted at 400x240, gptokeyb's kill;" \
+  "fill on 480x320, 1x after Select;" \
   "4 s of sound $heard, Escape: status 0; a missing sound driver: another one, or status 1" \
   "with the reason"
