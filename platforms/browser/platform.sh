@@ -90,7 +90,9 @@ run_test() {
     touch "$modules/node_modules/.complete"
   fi
   say "checking the development server"
-  node --test --test-reporter=dot $here/serve-test.mjs >&2
+  # Its tests take seconds; a server left open would hold the step until its own limit.
+  timeout -k 10 300 node --test --test-reporter=dot $here/serve-test.mjs >&2 ||
+    { say "the development server's tests failed, or did not end within 300 s"; return 1; }
   # The desktop's frame hashes and the first 30 seconds of its soundtrack, which the page's
   # must equal.
   local native expected=$build_dir/native-hashes.txt sound=$build_dir/native-sound.wav
