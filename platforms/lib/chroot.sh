@@ -12,6 +12,9 @@
 #                            process and mount ends with the call, even when it or its caller
 #                            is killed
 #   chroot_run DIR CMD...    the same, with CMD run inside DIR with a clean environment
+#   chroot_install DIR LOG PACKAGE...  installs with apt in DIR each PACKAGE, a .deb file of
+#                            this machine (copied to DIR's /tmp) or a package of the archive,
+#                            apt's output in LOG
 #   chroot_remove DIR        ends what still runs in DIR, unmounts what is mounted there and
 #                            removes it, whatever the spelling of DIR
 
@@ -92,6 +95,18 @@ chroot_run() {
   chroot_with "$1" sh -c 'exec chroot "$CHROOT_DIR" /usr/bin/env -i \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
     HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" DEBIAN_FRONTEND=noninteractive "$@"' sh "${@:2}"
+}
+
+chroot_install() {
+  local dir=$1 log=$2 package packages=()
+  shift 2
+  for package; do
+    case $package in
+      *.deb) cp "$package" "$dir/tmp/" && packages+=("/tmp/$(basename "$package")") || return 1 ;;
+      *) packages+=("$package") ;;
+    esac
+  done
+  { chroot_run "$dir" apt-get update && chroot_run "$dir" apt-get install -y "${packages[@]}"; } >"$log" 2>&1
 }
 
 chroot_remove() {

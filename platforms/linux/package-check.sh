@@ -40,14 +40,12 @@ phase_start=$SECONDS
 phase() { say "$1 ($((SECONDS - phase_start)) s)"; phase_start=$SECONDS; }
 
 chroot_make "$sys" bookworm "$arch" || fail "cannot make a Debian 12 $arch system"
-cp "$deb" "$sys/tmp/"
 in_chroot() { chroot_run "$sys" "$@"; }
 in_chroot true || fail "the $arch system does not run"
 phase "fresh $arch system"
 
 # --- Install as a user would ------------------------------------------------------------------
-{ in_chroot apt-get update && in_chroot apt-get install -y "/tmp/$(basename "$deb")"; } \
-  >"$work/apt.log" 2>&1 || fail "apt install of the package failed: $(tail -20 "$work/apt.log")"
+chroot_install "$sys" "$work/apt.log" "$deb" || fail "apt install of the package failed: $(tail -20 "$work/apt.log")"
 # shellcheck disable=SC2016 # dpkg-query's own fields
 version=$(in_chroot dpkg-query -W -f='${Version} ${Architecture}' orbitra) || fail "orbitra is not installed"
 say "installed orbitra $version with $(grep -c '^Setting up' "$work/apt.log") packages set up"

@@ -18,6 +18,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 # shellcheck source=../lib/xdisplay.sh
 source "$(dirname "$0")/../lib/xdisplay.sh"
+# shellcheck source=xscreensaver.sh
+source "$(dirname "$0")/xscreensaver.sh"
 start_virtual_display 1920x1080
 pids+=("$xvfb")
 
@@ -81,30 +83,15 @@ ends_within_a_second "$hack" SIGTERM
 # on the display, and its one hack is the held-clock run of this one.
 home=$work/home
 mkdir "$home"
-cat >"$home/.xscreensaver" <<END
-mode:		one
-selected:	0
-lock:		False
-fade:		False
-unfade:		False
-splash:		False
-timeout:	0:30:00
-programs:	${held[*]} --root \n
-END
+xscreensaver_settings "${held[*]} --root \\n" >"$home/.xscreensaver"
 as_user=()
 if [ "$(id -u)" = 0 ]; then
   chown -R nobody:nogroup "$home"
   xhost +SI:localuser:nobody >/dev/null || fail "xhost failed"
   as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
-"${as_user[@]}" env HOME="$home" xscreensaver -no-splash >"$work/xscreensaver.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  "${as_user[@]}" env HOME="$home" xscreensaver-command -time >/dev/null 2>&1 && break
-  sleep 0.2
-done
-"${as_user[@]}" env HOME="$home" xscreensaver-command -activate >/dev/null ||
-  fail "xscreensaver did not start: $(tail -n 5 "$work/xscreensaver.log")"
+xscreensaver_activate "$work/xscreensaver.log" "${as_user[@]}" env HOME="$home"
+pids+=("$xscreensaver")
 sleep 3
 pgrep -f "$saver --root" >/dev/null || fail "xscreensaver did not run the hack: $(tail -n 5 "$work/xscreensaver.log")"
 shot xscreensaver.png root 320 60 1280 960

@@ -7,15 +7,15 @@
 #   bench        the share of one processor the hack takes on a virtual display over 60 s
 #   scr          builds build-saver-windows/orbitra.scr, the Windows screen saver, on the pinned
 #                libraries of the Windows build (built into the same cache, platforms/lib/libraries.sh)
-#   release OUT  its Debian package into the release folder OUT; release-check OUT: that
-#                package's files and lintian on it
+#   release OUT  its Debian package into the release folder OUT; release-check OUT: lintian
+#                on that package, then it and OUT's orbitra package installed in a fresh Debian
+#                system, the hack shown there by XScreenSaver, and purged (package-check.sh)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 here=platforms/saver
 build_dir=$PWD/build-saver
 # shellcheck source=../lib/packages.sh
 for lib in packages native libraries; do . "platforms/lib/$lib.sh"; done
-say() { echo "saver: $*" >&2; }
 
 build_hack() {
   tools/install-deps.sh run
@@ -70,10 +70,7 @@ case "${1:-}" in
   release-check)
     need_packages lintian
     deb=$(echo "$2"/orbitra-saver_*_"$(dpkg --print-architecture)".deb)
-    listing=$(dpkg-deb -c "$deb")
-    for file in ./usr/libexec/xscreensaver/orbitra-saver ./usr/share/xscreensaver/config/orbitra.xml; do
-      grep -q " $file\$" <<<"$listing" || { say "the package lacks $file"; exit 1; }
-    done
-    lintian --fail-on error,warning "$deb" ;;
+    lintian --fail-on error,warning "$deb"
+    $here/package-check.sh "$2"/orbitra_*_"$(dpkg --print-architecture)".deb "$deb" ;;
   *) echo "usage: $0 build|scr|test|bench|release OUT|release-check OUT" >&2; exit 2 ;;
 esac
