@@ -81,9 +81,17 @@ ends_within_a_second "$hack" SIGTERM
 
 # XScreenSaver launches no hack as root: it runs as nobody, with a home of its own here, allowed
 # on the display, and its one hack is the held-clock run of this one.
+# nobody may not enter the build's folders (a checkout in root's home): the hack, the probe and
+# the intro's files are copied into the check's own folder, and the hack starts there.
 home=$work/home
-mkdir "$home"
-xscreensaver_settings "${held[*]} --root \\n" >"$home/.xscreensaver"
+mkdir "$home" "$work/user"
+cp "$saver" "$probe" "$work/user/" && cp -r "$(dirname "$0")/../../res" "$work/user/res" ||
+  fail "cannot copy the hack for nobody"
+chmod -R a+rX "$work/user"
+user_saver=$work/user/$(basename "$saver")
+user_held=(env -C "$work/user" LD_PRELOAD="$work/user/$(basename "$probe")" ORBITRA_PROBE_TICK=5010
+  "$user_saver")
+xscreensaver_settings "${user_held[*]} --root \\n" >"$home/.xscreensaver"
 as_user=()
 if [ "$(id -u)" = 0 ]; then
   chown -R nobody:nogroup "$home"
@@ -93,7 +101,7 @@ fi
 xscreensaver_activate "$work/xscreensaver.log" "${as_user[@]}" env HOME="$home"
 pids+=("$xscreensaver")
 sleep 3
-pgrep -f "$saver --root" >/dev/null || fail "xscreensaver did not run the hack: $(tail -n 5 "$work/xscreensaver.log")"
+pgrep -f "$user_saver --root" >/dev/null || fail "xscreensaver did not run the hack: $(tail -n 5 "$work/xscreensaver.log")"
 shot xscreensaver.png root 320 60 1280 960
 "${as_user[@]}" env HOME="$home" xscreensaver-command -exit >/dev/null
 
