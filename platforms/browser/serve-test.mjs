@@ -100,7 +100,7 @@ test('only GET and HEAD; gzip when accepted', async () => {
   assert.deepEqual([empty[0].body.length, zlib.gunzipSync(empty[1].body).length], [0, 0]);
   // Refused by a quality of 0 (or one that is no quality), accepted by any other.
   for (const [accepted, gzip] of [['gzip;q=0', false], ['deflate, *;q=0', false],
-    ['gzip; q=0.000, *', false], ['gzip;q=2', false], ['*', true], ['GZIP;Q=0.5', true],
+    ['gzip; q=0.000, *', false], ['gzip;q=2', false], ['gzip;q=0.0001', false], ['*', true], ['GZIP;Q=0.5', true],
     ['br;q=1, x-gzip;q=0.001', true]]) {
     const answer = await send('GET', '/index.html', { 'Accept-Encoding': accepted });
     assert.equal(answer.headers['content-encoding'], gzip ? 'gzip' : undefined, accepted);

@@ -102,9 +102,9 @@ export function startServer(root, port = 0) {
         if (gzip) headers['Content-Encoding'] = 'gzip';
         else headers['Content-Length'] = stat.size;
         response.writeHead(200, headers);
-        if (request.method === 'HEAD' || stat.size === 0) {
+        if (request.method === 'HEAD') {
           source.destroy();
-          response.end(request.method === 'HEAD' || !gzip ? undefined : zlib.gzipSync(''));
+          response.end();
           return;
         }
         const stages = gzip ? [source, zlib.createGzip({ level: 9 }), response] : [source, response];
