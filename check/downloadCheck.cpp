@@ -55,14 +55,19 @@ bool DownloadCheck::begin(bool acceptMixer32, std::string& error) {
   if (!readList(goldenSumsName, sums, error)) return false;
   std::vector<std::string> required(std::begin(assets::all), std::end(assets::all));
   required.insert(required.end(), {goldenFramesName, goldenSoundName});
-  const auto read = [](const std::string& name, std::string& contents, std::string& why) {
-    return readWholeFile(assetFile(name.c_str()), contents, maxAssetBytes, why);
+  // The golden lists are kept as their sums were checked: read again, they could differ.
+  const auto read = [&](const std::string& name, std::string& contents, std::string& why) {
+    std::string* const list = name == goldenFramesName  ? &frameList
+                              : name == goldenSoundName ? &soundList
+                                                        : nullptr;
+    if (!readWholeFile(assetFile(name.c_str()), contents, list ? maxListBytes : maxAssetBytes, why))
+      return false;
+    if (list) *list = contents;
+    return true;
   };
   if (!checkSums(sums, required, read, filesIntact, error, assetFile(""))) return false;
   if (!checkPrograms(filesIntact, error)) return false;
-  if (!readList(goldenFramesName, frameList, error)) return false;
   if (!frames.read(frameList, reason)) return listError(goldenFramesName, reason, error);
-  if (!readList(goldenSoundName, soundList, error)) return false;
   if (!sound.read(soundList, acceptMixer32, reason))
     return listError(goldenSoundName, reason, error);
   return true;

@@ -170,23 +170,12 @@ static void fitToOutput(void) {
   }
 }
 
-/* The screen enlarged by the place's whole factor into the enlarged texture, every pixel a
-   square of the same colour. */
+/* The screen enlarged by the place's whole factor into the enlarged texture. */
 static int enlarge(const void* pixels, int pitch) {
   void* out = NULL;
   int outPitch = 0;
   if (SDL_LockTexture(video.enlarged, NULL, &out, &outPitch) != 0) return -1;
-  const int factor = video.place.factor;
-  const size_t rowBytes = (size_t)video.width * (size_t)factor * sizeof(Uint16);
-  for (int y = 0; y < video.height; y++) {
-    const Uint16* from = (const Uint16*)((const Uint8*)pixels + (size_t)y * (size_t)pitch);
-    Uint8* first = (Uint8*)out + (size_t)y * (size_t)factor * (size_t)outPitch;
-    Uint16* row = (Uint16*)first;
-    for (int x = 0; x < video.width; x++) {
-      for (int i = 0; i < factor; i++) row[x * factor + i] = from[x];
-    }
-    for (int i = 1; i < factor; i++) memcpy(first + (size_t)i * (size_t)outPitch, first, rowBytes);
-  }
+  port_enlarge(pixels, pitch, video.width, video.height, video.place.factor, out, outPitch);
   SDL_UnlockTexture(video.enlarged);
   return 0;
 }

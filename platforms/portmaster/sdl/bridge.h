@@ -28,6 +28,12 @@ int port_fill_suits(int displayWidth, int displayHeight, int width, int height);
 struct port_place port_place_for(int displayWidth, int displayHeight, int width, int height,
                                  int fill);
 
+/* A 16-bit picture of width x height (rows pitch bytes apart) enlarged by a whole factor into
+   out (rows outPitch bytes apart): every pixel a factor x factor square of its colour; nothing
+   past each enlarged row is written. */
+void port_enlarge(const void* pixels, int pitch, int width, int height, int factor, void* out,
+                  int outPitch);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,3 +1,6 @@
+#include <stdint.h>
+#include <string.h>
+
 #include "bridge.h"
 
 int port_scale_for(int displayWidth, int displayHeight, int width, int height) {
@@ -46,4 +49,18 @@ struct port_place port_place_for(int displayWidth, int displayHeight, int width,
   place.x = (displayWidth - place.width) / 2;
   place.y = (displayHeight - place.height) / 2;
   return place;
+}
+
+void port_enlarge(const void* pixels, int pitch, int width, int height, int factor, void* out,
+                  int outPitch) {
+  const size_t rowBytes = (size_t)width * (size_t)factor * sizeof(uint16_t);
+  for (int y = 0; y < height; y++) {
+    const uint16_t* from = (const uint16_t*)((const uint8_t*)pixels + (size_t)y * (size_t)pitch);
+    uint8_t* first = (uint8_t*)out + (size_t)y * (size_t)factor * (size_t)outPitch;
+    uint16_t* row = (uint16_t*)first;
+    for (int x = 0; x < width; x++) {
+      for (int i = 0; i < factor; i++) row[x * factor + i] = from[x];
+    }
+    for (int i = 1; i < factor; i++) memcpy(first + (size_t)i * (size_t)outPitch, first, rowBytes);
+  }
 }
