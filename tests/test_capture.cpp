@@ -737,6 +737,7 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
       {"--quiet --frames 5 --wav " + readOnly, "cannot write " + readOnly + ": Permission denied",
        1},
       {wav + " >&-", "standard output is closed", 1},
+      {wav + " <&-", "standard input is closed", 1},
       // Missing programs and files.
       {wav, "cannot read res/zak.dat: No such file or directory; run it from", 1, "", work.path()},
       {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", 1, "PATH=/nonexistent"},
