@@ -737,7 +737,6 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
       {"--quiet --frames 5 --wav " + readOnly, "cannot write " + readOnly + ": Permission denied",
        1},
       {wav + " >&-", "standard output is closed", 1},
-      {wav + " <&-", "standard input is closed", 1},
       // Missing programs and files.
       {wav, "cannot read res/zak.dat: No such file or directory; run it from", 1, "", work.path()},
       {wav + " -o " + out + "/a.mkv", "apt-get install ffmpeg", 1, "PATH=/nonexistent"},
@@ -759,6 +758,12 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
         << c.arguments << " left " << fs::directory_iterator(out)->path();
   }
   EXPECT_EQ(readFile(readOnly), "kept");
+  // Standard input or error closed: refused as well, and nothing written.
+  for (const char* closed : {" <&- 2>/dev/null", " 2>&-"}) {
+    const std::string run = "cd " ORBITRA_SOURCE_DIR " && " ORBITRA_CAPTURE + wav + closed;
+    EXPECT_EQ(std::system(run.c_str()), 1 << 8) << closed;
+    EXPECT_TRUE(fs::is_empty(out)) << closed;
+  }
   // Started under nohup, a hangup leaves it running; ended by any signal that ends it while an
   // encoder stalls, or by the file-size limit, it leaves nothing. (A job started by a shell in
   // the background ignores SIGQUIT unless told otherwise.)
