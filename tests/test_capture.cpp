@@ -352,6 +352,10 @@ TEST(CaptureExecTest, VerifyNamesTheFirstDifference) {
   const auto refused = [&] { return capture("--verify", "", work.path(), tool).errText; };
   EXPECT_EQ(refused(), "orbitra-capture: cannot read the golden list " + own +
                            "/golden/sound.txt: line 1 is not \"sound <seconds>\"\n");
+  fs::resize_file(dir + "sound.txt", (1 << 20) + 1);
+  EXPECT_EQ(refused(), "orbitra-capture: cannot read " + own +
+                           "/golden/sound.txt: it is larger than 1048576 bytes\n");
+  std::ofstream(dir + "sound.txt") << "sound\n";
   fs::resize_file(work.path() + "/res/zak.dat", 16 << 20 | 1);
   EXPECT_EQ(refused(),
             "orbitra-capture: cannot read " + own + "/zak.dat: it is larger than 16777216 bytes\n");

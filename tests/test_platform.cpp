@@ -157,16 +157,15 @@ TEST(Platform, PortFillsScreensTheWholeFactorLeavesHalfEmpty) {
           << display.width << "x" << display.height << " fill " << fill;
     }
   }
-  // A 2x2 picture (rows 3 pixels apart) at 3x into rows 8 apart: squares, and the 2 pixels
-  // past each enlarged row (the texture's padding) untouched.
-  const uint16_t picture[] = {1, 2, 0, 3, 4, 0};
-  std::vector<uint16_t> out(6 * 8, 9);
+  // A 2x2 picture (rows 3 pixels apart, a third row not its own) at 3x into rows 8 apart:
+  // squares, and nothing past the 2 pixels of each enlarged row or below its 6 rows touched.
+  const uint16_t picture[] = {1, 2, 0, 3, 4, 0, 7, 7, 7};
+  std::vector<uint16_t> out(9 * 8, 9);
   port_enlarge(picture, 6, 2, 2, 3, out.data(), 16);
   const std::vector<uint16_t> top = {1, 1, 1, 2, 2, 2, 9, 9}, bottom = {3, 3, 3, 4, 4, 4, 9, 9};
-  for (int y = 0; y < 6; y++) {
-    EXPECT_EQ(std::vector<uint16_t>(out.begin() + y * 8, out.begin() + y * 8 + 8),
-              y < 3 ? top : bottom)
-        << y;
+  for (int y = 0; y < 9; y++) {
+    const std::vector<uint16_t> row(out.begin() + y * 8, out.begin() + y * 8 + 8);
+    EXPECT_EQ(row, y < 3 ? top : y < 6 ? bottom : std::vector<uint16_t>(8, 9)) << y;
   }
 }
 
