@@ -37,6 +37,13 @@ int usage() {
   return 2;
 }
 
+// The pixels are made from the channel masks of a visual with 32 bits a pixel: one of colour
+// maps, or of fewer bits, gets no picture, and the saver says so.
+[[noreturn]] void cannotDraw() {
+  printError("orbitra-saver: the window's visual has no 32-bit true-colour pixels");
+  endRun(1);
+}
+
 bool isOption(const char* argument, const char* name) {
   // XScreenSaver 6 passes each option with two dashes, older ones and people with one.
   if (argument[0] == '-' && argument[1] == '-') ++argument;
@@ -153,7 +160,8 @@ class Output {
     height_ = window.height;
     visual_ = window.visual;
     fit_ = fitPicture(width_, height_);
-    if (fit_.width == 0 || window.visual->c_class != TrueColor) return;
+    if (fit_.width == 0) return;
+    if (window.visual->c_class != TrueColor) cannotDraw();
     if (shared_) image_ = sharedImage(window);
     if (image_ == nullptr) {
       const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(fit_.width) * fit_.height;
@@ -167,10 +175,7 @@ class Output {
         image_->byte_order = *reinterpret_cast<const uint8_t*>(&one) == 1 ? LSBFirst : MSBFirst;
       }
     }
-    if (image_ == nullptr || image_->bits_per_pixel != 32) {
-      printError("orbitra-saver: the window's visual has no 32-bit pixels");
-      endRun(1);
-    }
+    if (image_ == nullptr || image_->bits_per_pixel != 32) cannotDraw();
     colours_ = picture.colourTable(static_cast<uint32_t>(window.visual->red_mask),
                                    static_cast<uint32_t>(window.visual->green_mask),
                                    static_cast<uint32_t>(window.visual->blue_mask));
