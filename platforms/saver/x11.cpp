@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "app/intro.h"
@@ -58,9 +59,9 @@ bool readWindowId(const char* text, Window& window) {
   return true;
 }
 
-// The window and the image drawn into it, remade when the window's size or visual changes. On
-// the machine's own X server the image is memory both share (MIT-SHM): a frame's pixels are
-// not copied through the connection.
+// The window and the image drawn into it, remade when the window's size changes. On the
+// machine's own X server the image is memory both share (MIT-SHM): a frame's pixels are not
+// copied through the connection.
 class Output {
  public:
   Output(Display* display, Window window) : display_(display), window_(window) {
@@ -79,11 +80,9 @@ class Output {
   bool show(const SaverPicture& picture) {
     XWindowAttributes window;
     if (XGetWindowAttributes(display_, window_, &window) == 0) return false;
-    if (image_ == nullptr || window.width != width_ || window.height != height_ ||
-        window.visual != visual_) {
-      remake(picture, window);
-    }
-    if (image_ == nullptr) return true;
+    // A window keeps the visual it was made with, and has at least one pixel: only its size
+    // changes what is made.
+    if (window.width != width_ || window.height != height_) remake(picture, window);
     picture.scaleInto(fit_, reinterpret_cast<uint32_t*>(image_->data), image_->bytes_per_line / 4,
                       colours_);
     if (attached_) {
@@ -103,7 +102,7 @@ class Output {
          static_cast<unsigned short>(fit_.height)},
         {static_cast<short>(right), static_cast<short>(fit_.y),
          static_cast<unsigned short>(width_ - right), static_cast<unsigned short>(fit_.height)}};
-    XFillRectangles(display_, window_, gc_, border, 4);
+    XFillRectangles(display_, window_, gc_, border, static_cast<int>(std::size(border)));
     XSync(display_, False);
     return true;
   }
@@ -158,9 +157,7 @@ class Output {
     release();
     width_ = window.width;
     height_ = window.height;
-    visual_ = window.visual;
     fit_ = fitPicture(width_, height_);
-    if (fit_.width == 0) return;
     if (window.visual->c_class != TrueColor) cannotDraw();
     if (shared_) image_ = sharedImage(window);
     if (image_ == nullptr) {
@@ -189,7 +186,6 @@ class Output {
   bool attached_ = false;
   XShmSegmentInfo segment_ = {};
   int width_ = 0, height_ = 0;
-  Visual* visual_ = nullptr;
   PictureFit fit_;
   std::vector<uint32_t> colours_;
 };
