@@ -64,10 +64,10 @@ bool readWindowId(const char* text, Window& window) {
 // copied through the connection.
 class Output {
  public:
-  Output(Display* display, Window window) : display_(display), window_(window) {
+  Output(Display* display, Window window)
+      : display_(display), window_(window), shared_(XShmQueryExtension(display) == True) {
     gc_ = XCreateGC(display, window, 0, nullptr);
     XSetForeground(display, gc_, BlackPixel(display, DefaultScreen(display)));
-    shared_ = XShmQueryExtension(display) == True;
   }
   ~Output() {
     release();
@@ -166,13 +166,12 @@ class Output {
       image_ = XCreateImage(display_, window.visual, static_cast<unsigned>(window.depth), ZPixmap,
                             0, data, static_cast<unsigned>(fit_.width),
                             static_cast<unsigned>(fit_.height), 32, 0);
+      if (image_ == nullptr) cannotDraw();
       // Pixels are written in this machine's order; Xlib reorders them for the server.
       const uint16_t one = 1;
-      if (image_ != nullptr) {
-        image_->byte_order = *reinterpret_cast<const uint8_t*>(&one) == 1 ? LSBFirst : MSBFirst;
-      }
+      image_->byte_order = *reinterpret_cast<const uint8_t*>(&one) == 1 ? LSBFirst : MSBFirst;
     }
-    if (image_ == nullptr || image_->bits_per_pixel != 32) cannotDraw();
+    if (image_->bits_per_pixel != 32) cannotDraw();
     colours_ = picture.colourTable(static_cast<uint32_t>(window.visual->red_mask),
                                    static_cast<uint32_t>(window.visual->green_mask),
                                    static_cast<uint32_t>(window.visual->blue_mask));
@@ -182,7 +181,7 @@ class Output {
   Window window_;
   GC gc_;
   XImage* image_ = nullptr;
-  bool shared_ = false;
+  bool shared_;
   bool attached_ = false;
   XShmSegmentInfo segment_ = {};
   int width_ = 0, height_ = 0;
