@@ -101,17 +101,20 @@ time.sleep(600 if sys.argv[1] == "make" else 0)
   [ -n "$window" ] || fail "no window of the check's own"
 }
 
-# Command lines it refuses (status 2), and a display it cannot open (1).
-while read -r status arguments; do
+# Command lines it refuses (status 2); a display it cannot open, and the library's video
+# failing to start, end it with status 1.
+while read -r status refuse arguments; do
   # shellcheck disable=SC2086 # the arguments are words
-  timeout 5 "$saver" $arguments 2>/dev/null
-  [ $? = "$status" ] || fail "orbitra-saver $arguments did not end with status $status"
+  ORBITRA_PROBE_REFUSE=$refuse LD_PRELOAD="$probe" timeout 5 "$saver" $arguments 2>/dev/null
+  [ $? = "$status" ] || fail "orbitra-saver $arguments did not end with status $status ($refuse)"
 done <<'END'
-2 -window-id
-2 -window-id 12x
-2 -display
-2 -junk 12
-1 -display :99999
+2 - -window-id
+2 - -window-id 12x
+2 - -display
+2 - -junk 12
+1 - -display :99999
+1 SDL_Init -root
+1 SDL_SetVideoMode -root
 END
 # Its own window, when asked for one, whatever window XScreenSaver names: 640x480, the frame
 # twice at 0,0; a message of its window manager's other than WM_DELETE_WINDOW leaves it running.

@@ -1,5 +1,6 @@
 /* Loaded into the real program with LD_PRELOAD by the window checks. It can hold the clock
-   still (ORBITRA_PROBE_TICK) or make the music refuse to start (ORBITRA_PROBE_REFUSE_MUSIC),
+   still (ORBITRA_PROBE_TICK), make the music refuse to start (ORBITRA_PROBE_REFUSE_MUSIC) or
+   the library's SDL_Init or SDL_SetVideoMode fail (ORBITRA_PROBE_REFUSE names which),
    and judges the frame loop on the library's clock, however busy the machine, written at the
    end of a normal run to the file named by ORBITRA_PROBE_REPORT:
    "frames N seconds S cpu C early E late L reads R": S the wall time from the first to the
@@ -16,6 +17,7 @@
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -76,6 +78,25 @@ int Mix_PlayMusic(Mix_Music* music, int loops) {
   }
   if (play == NULL) play = (int (*)(Mix_Music*, int))real("Mix_PlayMusic");
   return play(music, loops);
+}
+
+static int refused(const char* call) {
+  const char* named = getenv("ORBITRA_PROBE_REFUSE");
+  if (named == NULL || strcmp(named, call) != 0) return 0;
+  SDL_SetError("%s refused", call);
+  return 1;
+}
+
+int SDL_Init(Uint32 flags) {
+  static int (*init)(Uint32) = NULL;
+  if (init == NULL) init = (int (*)(Uint32))real("SDL_Init");
+  return refused("SDL_Init") ? -1 : init(flags);
+}
+
+SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
+  static SDL_Surface* (*set)(int, int, int, Uint32) = NULL;
+  if (set == NULL) set = (SDL_Surface * (*)(int, int, int, Uint32)) real("SDL_SetVideoMode");
+  return refused("SDL_SetVideoMode") ? NULL : set(width, height, bpp, flags);
 }
 
 int SDL_Flip(SDL_Surface* screen) {
