@@ -3,9 +3,14 @@
 # shellcheck source=../lib/xdisplay.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xdisplay.sh"
 
-# wine_desktop: a work folder $work, home to a Wine prefix of its own, on a 1920x1080 virtual
+# wine_desktop BUILD ROOT FRAMETOOL COMPARE: the check's arguments as build, root, frametool and
+# compare (the Windows build folder, the repository root, the native frame tool, the comparer),
+# from the root a work folder $work, home to a Wine prefix of its own, on a 1920x1080 virtual
 # desktop; on the way out every process in pids and Wine's are killed and the folder removed.
 wine_desktop() {
+  # shellcheck disable=SC2034 # read by the check that calls it
+  build=$1 root=$2 frametool=$3 compare=$4
+  cd "$root" || fail "no repository root"
   work=$(mktemp -d)
   pids=()
   # The shell's notices of the helpers it kills on the way out say nothing.

@@ -6,12 +6,10 @@
 # /c:HWND shows what it is in a message box, owned by that window, that names its licences.
 # Arguments: the .scr build folder, the repository root, the native frame tool, the comparer.
 set -u
-build=$1 root=$2 frametool=$3 compare=$4
 fail() { echo "FAIL: $*"; exit 1; }
-cd "$root" || fail "no repository root"
 # shellcheck source=../lib/wine.sh
 source "$(dirname "$0")/../lib/wine.sh"
-wine_desktop
+wine_desktop "$@"
 
 "$frametool" --quiet --start 5000 --shot 5000 --shot-dir "$work" >/dev/null 2>&1 || fail "the frame tool failed"
 frame=$work/frame-5000.png

@@ -7,12 +7,10 @@
 # after another (no sound device, no res folder).
 # Arguments: the Windows build folder, the repository root, the native frame tool, the comparer.
 set -u
-build=$1 root=$2 frametool=$3 compare=$4
 fail() { echo "FAIL: $*"; exit 1; }
-cd "$root" || fail "no repository root"
 # shellcheck source=../lib/wine.sh
 source "$(dirname "$0")/../lib/wine.sh"
-wine_desktop
+wine_desktop "$@"
 # Sound through ALSA only, whose default device is the null one: DirectSound works and plays
 # into nothing.
 printf 'pcm.!default { type null }\n' >"$HOME/.asoundrc"
