@@ -116,10 +116,11 @@ done <<'END'
 1 SDL_Init -root
 1 SDL_SetVideoMode -root
 END
-# Its own window, when asked for one, whatever window XScreenSaver names: 640x480, the frame
-# twice at 0,0; a message of its window manager's other than WM_DELETE_WINDOW leaves it running.
-XSCREENSAVER_WINDOW=$(xwininfo -root | awk '/Window id/ {print $4}') "${held[@]}" -window \
-  -display "$DISPLAY" 2>"$work/stderr" &
+# Its own window, when asked for one, whatever window XScreenSaver names, and with no shared
+# memory to be had: 640x480, the frame twice at 0,0; a message of its window manager's other
+# than WM_DELETE_WINDOW leaves it running.
+XSCREENSAVER_WINDOW=$(xwininfo -root | awk '/Window id/ {print $4}') ORBITRA_PROBE_REFUSE=shmat \
+  "${held[@]}" -window -display "$DISPLAY" 2>"$work/stderr" &
 hack=$!
 pids+=("$hack")
 wait_for_intro_window "$hack"
@@ -130,6 +131,7 @@ sleep 0.5
 kill -0 "$hack" || fail "WM_TAKE_FOCUS ended the hack"
 xlib tell "$window" WM_DELETE_WINDOW
 ends_within_a_second "$hack" WM_DELETE_WINDOW
+[ -z "$(ipcs -mp | awk -v pid="$hack" '$3 == pid')" ] || fail "the hack left shared memory behind"
 
 # XScreenSaver launches no hack as root: it runs as nobody, with a home of its own here, allowed
 # on the display, and its one hack is the held-clock run of this one.
@@ -210,5 +212,5 @@ for screen in 640x480x16 "640x480x24 -cc 5"; do
     fail "on $screen the hack did not say it cannot draw: $(cat "$work/stderr")"
 done
 echo "xscreensaver ran the hack as nobody: 4x and centred at 1920x1080; into a window 1/2 at" \
-  "160x120 and 4x at 1280x960 on both SDL 1.2 libraries; no sound; SIGTERM and the window's end" \
-  "ended it within a second"
+  "160x120 and 4x at 1280x960 on both SDL 1.2 libraries; no sound; SIGTERM, WM_DELETE_WINDOW and" \
+  "the window's end ended it within a second; bad command lines and visuals refused"

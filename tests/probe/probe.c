@@ -1,6 +1,6 @@
 /* Loaded into the real program with LD_PRELOAD by the window checks. It can hold the clock
    still (ORBITRA_PROBE_TICK), make the music refuse to start (ORBITRA_PROBE_REFUSE_MUSIC) or
-   the library's SDL_Init or SDL_SetVideoMode fail (ORBITRA_PROBE_REFUSE names which),
+   the library's SDL_Init or SDL_SetVideoMode, or shmat, fail (ORBITRA_PROBE_REFUSE names which),
    and judges the frame loop on the library's clock, however busy the machine, written at the
    end of a normal run to the file named by ORBITRA_PROBE_REPORT:
    "frames N seconds S cpu C early E late L reads R": S the wall time from the first to the
@@ -19,6 +19,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/resource.h>
+#include <sys/shm.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -97,6 +98,12 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
   static SDL_Surface* (*set)(int, int, int, Uint32) = NULL;
   if (set == NULL) set = (SDL_Surface * (*)(int, int, int, Uint32)) real("SDL_SetVideoMode");
   return refused("SDL_SetVideoMode") ? NULL : set(width, height, bpp, flags);
+}
+
+void* shmat(int segment, const void* address, int flags) {
+  static void* (*attach)(int, const void*, int) = NULL;
+  if (attach == NULL) attach = (void* (*)(int, const void*, int))real("shmat");
+  return refused("shmat") ? (void*)-1 : attach(segment, address, flags);
 }
 
 int SDL_Flip(SDL_Surface* screen) {
