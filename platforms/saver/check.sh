@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The hack on a virtual 1920x1080 display. test: XScreenSaver, run by an unprivileged user with
 # only this hack, shows it full screen, enlarged 4 times and centred; in a window it is given
-# (-window-id) the hack fills 160x120 with the picture halved, then follows the window to
-# 200x150 (halved, centred) and 1280x960, on both SDL 1.2 libraries (the classic one on a
-# display without shared memory); it opens no sound;
-# SIGTERM, and the window going, end it within a second; -window opens a 640x480 window of
-# its own. Each picture is the capture tool's frame for the same tick (the clock held still by
+# (-window-id) the hack fills 160x120 with the picture halved, then follows the window to sizes
+# a half fits (centred) and 1280x960, on both SDL 1.2 libraries (the classic one on a display
+# without shared memory); it opens no sound; SIGTERM, WM_DELETE_WINDOW and the window going end
+# it within a second; -window opens a 640x480 window of its own; bad command lines, and
+# displays it cannot draw on, end it with its statuses. Each picture is the capture tool's frame for the same tick (the clock held still by
 # the probe). bench: the share of one processor the free-running hack takes in 60 s.
 # Arguments: test|bench, the hack, the capture tool, the comparer, the probe shim.
 set -u

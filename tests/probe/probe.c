@@ -89,21 +89,19 @@ static int refused(const char* call) {
 }
 
 int SDL_Init(Uint32 flags) {
-  static int (*init)(Uint32) = NULL;
-  if (init == NULL) init = (int (*)(Uint32))real("SDL_Init");
-  return refused("SDL_Init") ? -1 : init(flags);
+  return refused("SDL_Init") ? -1 : ((int (*)(Uint32))real("SDL_Init"))(flags);
 }
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
-  static SDL_Surface* (*set)(int, int, int, Uint32) = NULL;
-  if (set == NULL) set = (SDL_Surface * (*)(int, int, int, Uint32)) real("SDL_SetVideoMode");
-  return refused("SDL_SetVideoMode") ? NULL : set(width, height, bpp, flags);
+  if (refused("SDL_SetVideoMode")) return NULL;
+  return ((SDL_Surface * (*)(int, int, int, Uint32)) real("SDL_SetVideoMode"))(width, height, bpp,
+                                                                               flags);
 }
 
 void* shmat(int segment, const void* address, int flags) {
-  static void* (*attach)(int, const void*, int) = NULL;
-  if (attach == NULL) attach = (void* (*)(int, const void*, int))real("shmat");
-  return refused("shmat") ? (void*)-1 : attach(segment, address, flags);
+  return refused("shmat")
+             ? (void*)-1
+             : ((void* (*)(int, const void*, int))real("shmat"))(segment, address, flags);
 }
 
 int SDL_Flip(SDL_Surface* screen) {
