@@ -36,12 +36,11 @@ PictureFit fitPicture(int windowWidth, int windowHeight) {
     fit.width = fit.height = 0;
     return fit;
   }
-  if (windowWidth >= pictureWidth && windowHeight >= pictureHeight) {
-    fit.times = std::min(windowWidth / pictureWidth, windowHeight / pictureHeight);
-  } else {
-    fit.per = std::max((pictureWidth + windowWidth - 1) / windowWidth,
-                       (pictureHeight + windowHeight - 1) / windowHeight);
-  }
+  // One of the two is 1: a window the picture fits in is divided by 1, and a smaller one gets
+  // no enlargement.
+  fit.times = std::max(1, std::min(windowWidth / pictureWidth, windowHeight / pictureHeight));
+  fit.per = std::max((pictureWidth + windowWidth - 1) / windowWidth,
+                     (pictureHeight + windowHeight - 1) / windowHeight);
   fit.width = pictureWidth * fit.times / fit.per;
   fit.height = pictureHeight * fit.times / fit.per;
   fit.x = (windowWidth - fit.width) / 2;
