@@ -5,10 +5,13 @@ intro_logs=()
 # The window's caption, exact.
 intro_caption=".:Orbitra by Kalvaren:. 7.7.2007"
 
-# start_virtual_display WxH [ARG...]: a virtual X server on a display it picks itself (other
-# checks may run their own at the same time), given the further arguments; sets DISPLAY and xvfb.
+# start_virtual_display WxH[xDEPTH] [ARG...]: a virtual X server, 24 bits deep unless told, on a
+# display it picks itself (other checks may run their own at the same time), given the further
+# arguments; sets DISPLAY and xvfb.
 start_virtual_display() {
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset "${@:2}" 3>"$work/display" \
+  local screen=$1
+  [[ $screen == *x*x* ]] || screen+=x24
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset "${@:2}" 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
   xvfb=$!
   local _

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The hack on a virtual 1920x1080 display. test: XScreenSaver, run by an unprivileged user with
 # only this hack, shows it full screen, enlarged 4 times and centred; in a window it is given
-# (-window-id) the hack fills 160x120 with the picture halved, then follows the window to
-# 200x150 (halved, centred) and 1280x960, on both SDL 1.2 libraries (the classic one on a
-# display without shared memory); it opens no sound;
-# SIGTERM, and the window going, end it within a second; -window opens a 640x480 window of
-# its own. Each picture is the capture tool's frame for the same tick (the clock held still by
+# (-window-id) the hack fills 160x120 with the picture halved, then follows the window to sizes
+# a half fits (centred) and 1280x960, on both SDL 1.2 libraries (the classic one on a display
+# without shared memory); it opens no sound; SIGTERM, WM_DELETE_WINDOW and the window going end
+# it within a second; -window opens a 640x480 window of its own; bad command lines, and
+# displays it cannot draw on, end it with its statuses. Each picture is the capture tool's frame for the same tick (the clock held still by
 # the probe). bench: the share of one processor the free-running hack takes in 60 s.
 # Arguments: test|bench, the hack, the capture tool, the comparer, the probe shim.
 set -u
@@ -67,17 +67,71 @@ ends_within_a_second() {
   [ "$status" = 0 ] || fail "the hack ended with status $status after $2: $(tail -n 3 "$work/stderr")"
 }
 
-"$saver" -window-id 2>/dev/null
-[ $? = 2 ] || fail "-window-id without a window was not refused as a usage error"
-# Its own window, when asked for one: 640x480, the frame twice at 0,0.
-"${held[@]}" -window 2>"$work/stderr" &
+# xlib make W H: a window of this check's own, white, shown until the helper is killed; its id
+# in $window. xlib tell WINDOW ATOM: sends the window its window manager's message ATOM.
+xlib() {
+  rm -f "$work/window"
+  python3 -c '
+import ctypes, sys, time
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+p, u, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+x.XOpenDisplay.restype = p
+x.XDefaultRootWindow.argtypes, x.XDefaultRootWindow.restype = [p], u
+x.XCreateSimpleWindow.argtypes = [p, u] + [i] * 2 + [ctypes.c_uint] * 3 + [u] * 2
+x.XCreateSimpleWindow.restype = x.XInternAtom.restype = u
+x.XInternAtom.argtypes, x.XSendEvent.argtypes = [p, ctypes.c_char_p, i], [p, u, i, ctypes.c_long, p]
+x.XMapWindow.argtypes = x.XSync.argtypes = [p, u]
+d = x.XOpenDisplay(None)
+if sys.argv[1] == "make":
+  w = x.XCreateSimpleWindow(d, x.XDefaultRootWindow(d), 0, 0, int(sys.argv[2]), int(sys.argv[3]), 0, 0xffffff, 0xffffff)
+  x.XMapWindow(d, w)
+else:
+  w, atom = int(sys.argv[2]), lambda name: x.XInternAtom(d, name.encode(), 0)
+  # An XClientMessageEvent: type, serial, send_event, display, window, message_type, format, data.
+  x.XSendEvent(d, w, 0, 0, (ctypes.c_long * 24)(33, 0, 1, 0, w, atom("WM_PROTOCOLS"), 32, atom(sys.argv[3])))
+x.XSync(d, 0)
+print(w, flush=True)
+time.sleep(600 if sys.argv[1] == "make" else 0)
+' "$@" >"$work/window" &
+  helper=$!
+  [ "$1" = make ] || { wait "$helper"; return; }
+  pids+=("$helper")
+  for _ in $(seq 50); do [ -s "$work/window" ] && break; sleep 0.1; done
+  window=$(cat "$work/window")
+  [ -n "$window" ] || fail "no window of the check's own"
+}
+
+# Command lines it refuses (status 2); a display it cannot open, and the library's video
+# failing to start, end it with status 1.
+while read -r status refuse arguments; do
+  # shellcheck disable=SC2086 # the arguments are words
+  ORBITRA_PROBE_REFUSE=$refuse LD_PRELOAD="$probe" timeout 5 "$saver" $arguments 2>/dev/null
+  [ $? = "$status" ] || fail "orbitra-saver $arguments did not end with status $status ($refuse)"
+done <<'END'
+2 - -window-id
+2 - -window-id 12x
+2 - -display
+2 - -junk 12
+1 - -display :99999
+1 SDL_Init -root
+1 SDL_SetVideoMode -root
+END
+# Its own window, when asked for one, whatever window XScreenSaver names, and with no shared
+# memory to be had: 640x480, the frame twice at 0,0; a message of its window manager's other
+# than WM_DELETE_WINDOW leaves it running.
+XSCREENSAVER_WINDOW=$(xwininfo -root | awk '/Window id/ {print $4}') ORBITRA_PROBE_REFUSE=shmat \
+  "${held[@]}" -window -display "$DISPLAY" 2>"$work/stderr" &
 hack=$!
 pids+=("$hack")
 wait_for_intro_window "$hack"
-sleep 1
+[ "$(window_size)" = 640x480 ] || fail "its own window is $(window_size)"
 shot own-window.png "$window" 0 0 640 480
-kill -TERM "$hack"
-ends_within_a_second "$hack" SIGTERM
+xlib tell "$window" WM_TAKE_FOCUS
+sleep 0.5
+kill -0 "$hack" || fail "WM_TAKE_FOCUS ended the hack"
+xlib tell "$window" WM_DELETE_WINDOW
+ends_within_a_second "$hack" WM_DELETE_WINDOW
+[ -z "$(ipcs -mp | awk -v pid="$hack" '$3 == pid')" ] || fail "the hack left shared memory behind"
 
 # XScreenSaver launches no hack as root: it runs as nobody, with a home of its own here, allowed
 # on the display, and its one hack is the held-clock run of this one.
@@ -105,59 +159,40 @@ pgrep -f "$user_saver --root" >/dev/null || fail "xscreensaver did not run the h
 shot xscreensaver.png root 320 60 1280 960
 "${as_user[@]}" env HOME="$home" xscreensaver-command -exit >/dev/null
 
-# A window of this check's own, white, shown until the helper is killed; prints its id.
-make_window() {
-  python3 -c '
-import ctypes, sys, time
-x = ctypes.cdll.LoadLibrary("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x.XDefaultRootWindow.restype = ctypes.c_ulong
-x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
-x.XCreateSimpleWindow.restype = ctypes.c_ulong
-x.XMapWindow.argtypes = x.XFlush.argtypes = x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-d = x.XOpenDisplay(None)
-w = x.XCreateSimpleWindow(d, x.XDefaultRootWindow(d), 0, 0, int(sys.argv[1]), int(sys.argv[2]), 0, 0xffffff, 0xffffff)
-x.XMapWindow(d, w)
-x.XSync(d, 0)
-print(w, flush=True)
-time.sleep(600)
-' "$@" >"$work/window" &
-  helper=$!
-  pids+=("$helper")
-  for _ in $(seq 50); do [ -s "$work/window" ] && break; sleep 0.1; done
-  window=$(cat "$work/window")
-  [ -n "$window" ] || fail "no window of the check's own"
+# restart_display WxH[xDEPTH] [ARG...]: the old server gone, and its display number with it,
+# before the new one says its own.
+restart_display() {
+  kill "$xvfb"
+  wait "$xvfb" 2>/dev/null
+  rm -f "$work/display"
+  start_virtual_display "$@"
+  pids+=("$xvfb")
 }
 
 # Sound would be written to this file, were it opened.
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/sound.raw
 classic="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)"
 for library in compat classic; do
-  libraries=()
+  libraries=() shared=1
   if [ $library = classic ]; then
-    libraries=(env LD_LIBRARY_PATH="$classic")
+    libraries=(env LD_LIBRARY_PATH="$classic") shared=0
     # And on a display without shared memory, which gets each frame through the connection.
-    # The old server gone, and its display number with it, before the new one says its own.
-    kill "$xvfb"
-    wait "$xvfb" 2>/dev/null
-    rm -f "$work/display"
-    start_virtual_display 1920x1080 -extension MIT-SHM
-    pids+=("$xvfb")
+    restart_display 1920x1080 -extension MIT-SHM
   fi
-  make_window 160 120
+  xlib make 160 120
   "${libraries[@]}" "${held[@]}" -window-id "$window" 2>"$work/stderr" &
   hack=$!
   pids+=("$hack")
-  sleep 2
-  shot "window-160-$library.png" "$window" 0 0 160 120
-  # Halved and centred, not cut, where a half is what fits.
-  xdotool windowsize "$window" 200 150
-  sleep 1
-  shot "window-200-$library.png" "$window" 20 15 160 120
-  xdotool windowsize "$window" 1280 960
-  sleep 1
-  shot "window-1280-$library.png" "$window" 0 0 1280 960
+  # Its window's size followed: halved and centred, not cut, where a half is what fits in
+  # either side, and enlarged 4 times.
+  for fit in "160 120 0 0" "400 120 120 0" "319 240 79 60" "320 239 80 59" "1280 960 0 0 1280 960"; do
+    # shellcheck disable=SC2086 # the sizes are words
+    set -- $fit 160 120
+    xdotool windowsize "$window" "$1" "$2"
+    shot "window-$1x$2-$library.png" "$window" "${@:3:4}"
+  done
+  # On the same machine the pictures go through memory it shares with the server.
+  [ "$(grep -c SYSV "/proc/$hack/maps")" = "$shared" ] || fail "shared memory used: not $shared"
   if [ $library = compat ]; then
     kill -TERM "$hack"
     ends_within_a_second "$hack" SIGTERM
@@ -168,6 +203,14 @@ for library in compat classic; do
   fi
 done
 [ -e "$SDL_DISKAUDIOFILE" ] && fail "the hack opened the sound device"
+# A display of 16-bit pixels, or of colour maps (DirectColor), it cannot draw on: it says so.
+for screen in 640x480x16 "640x480x24 -cc 5"; do
+  # shellcheck disable=SC2086 # the size and Xvfb's arguments are words
+  restart_display $screen
+  timeout 5 "$saver" -root 2>"$work/stderr"
+  [ $? = 1 ] && grep -q "no 32-bit true-colour pixels" "$work/stderr" ||
+    fail "on $screen the hack did not say it cannot draw: $(cat "$work/stderr")"
+done
 echo "xscreensaver ran the hack as nobody: 4x and centred at 1920x1080; into a window 1/2 at" \
-  "160x120 and 4x at 1280x960 on both SDL 1.2 libraries; no sound; SIGTERM and the window's end" \
-  "ended it within a second"
+  "160x120 and 4x at 1280x960 on both SDL 1.2 libraries; no sound; SIGTERM, WM_DELETE_WINDOW and" \
+  "the window's end ended it within a second; bad command lines and visuals refused"

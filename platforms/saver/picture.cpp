@@ -21,15 +21,12 @@ Uint32 heldTick() {
   return frameTick;
 }
 
-// An 8-bit channel into the bits of `mask`.
+// An 8-bit channel into the bits of `mask`, one run of bits as a visual's masks are: its top
+// bits when the mask has fewer, widened with zeros when it has more.
 uint32_t place(Uint8 value, uint32_t mask) {
   if (mask == 0) return 0;
-  int shift = 0;
-  while (((mask >> shift) & 1u) == 0) ++shift;
-  int bits = 0;
-  while (shift + bits < 32 && ((mask >> (shift + bits)) & 1u) != 0) ++bits;
-  const uint32_t wide = bits >= 8 ? uint32_t{value} << (bits - 8) : uint32_t{value} >> (8 - bits);
-  return (wide << shift) & mask;
+  const uint64_t wide = uint64_t{value} << __builtin_popcount(mask) >> 8;
+  return static_cast<uint32_t>(wide << __builtin_ctz(mask)) & mask;
 }
 }  // namespace
 
@@ -39,12 +36,11 @@ PictureFit fitPicture(int windowWidth, int windowHeight) {
     fit.width = fit.height = 0;
     return fit;
   }
-  if (windowWidth >= pictureWidth && windowHeight >= pictureHeight) {
-    fit.times = std::min(windowWidth / pictureWidth, windowHeight / pictureHeight);
-  } else {
-    fit.per = std::max((pictureWidth + windowWidth - 1) / windowWidth,
-                       (pictureHeight + windowHeight - 1) / windowHeight);
-  }
+  // One of the two is 1: a window the picture fits in is divided by 1, and a smaller one gets
+  // no enlargement.
+  fit.times = std::max(1, std::min(windowWidth / pictureWidth, windowHeight / pictureHeight));
+  fit.per = std::max((pictureWidth + windowWidth - 1) / windowWidth,
+                     (pictureHeight + windowHeight - 1) / windowHeight);
   fit.width = pictureWidth * fit.times / fit.per;
   fit.height = pictureHeight * fit.times / fit.per;
   fit.x = (windowWidth - fit.width) / 2;
@@ -97,10 +93,12 @@ void SaverPicture::waitForNextFrame() const {
 
 std::vector<uint32_t> SaverPicture::colourTable(uint32_t red, uint32_t green, uint32_t blue) const {
   std::vector<uint32_t> colours(65536);
-  for (uint32_t pixel = 0; pixel < colours.size(); ++pixel) {
+  // The entry of each 16-bit pixel value, in order.
+  uint32_t pixel = 0;
+  for (uint32_t& colour : colours) {
     Uint8 r, g, b;
-    SDL_GetRGB(pixel, screen->format, &r, &g, &b);
-    colours[pixel] = place(r, red) | place(g, green) | place(b, blue);
+    SDL_GetRGB(pixel++, screen->format, &r, &g, &b);
+    colour = place(r, red) | place(g, green) | place(b, blue);
   }
   return colours;
 }
@@ -109,7 +107,8 @@ void SaverPicture::scaleInto(const PictureFit& fit, uint32_t* out, int stride,
                              const std::vector<uint32_t>& colours) const {
   if (SDL_MUSTLOCK(screen)) SDL_LockSurface(screen);
   std::vector<int> columns(static_cast<size_t>(fit.width));
-  for (int x = 0; x < fit.width; ++x) columns[x] = x * fit.per / fit.times;
+  int x = 0;
+  for (int& column : columns) column = x++ * fit.per / fit.times;
   int lastRow = -1;
   for (int y = 0; y < fit.height; ++y) {
     uint32_t* line = out + static_cast<ptrdiff_t>(y) * stride;
@@ -122,7 +121,8 @@ void SaverPicture::scaleInto(const PictureFit& fit, uint32_t* out, int stride,
     lastRow = row;
     const Uint16* source = reinterpret_cast<const Uint16*>(
         static_cast<const Uint8*>(screen->pixels) + row * screen->pitch);
-    for (int x = 0; x < fit.width; ++x) line[x] = colours[source[columns[x]]];
+    std::transform(columns.begin(), columns.end(), line,
+                   [&](int column) { return colours[source[column]]; });
   }
   if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
 }

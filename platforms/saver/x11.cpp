@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "app/intro.h"
@@ -37,6 +38,13 @@ int usage() {
   return 2;
 }
 
+// The pixels are made from the channel masks of a visual with 32 bits a pixel: one of colour
+// maps, or of fewer bits, gets no picture, and the saver says so.
+[[noreturn]] void cannotDraw() {
+  printError("orbitra-saver: the window's visual has no 32-bit true-colour pixels");
+  endRun(1);
+}
+
 bool isOption(const char* argument, const char* name) {
   // XScreenSaver 6 passes each option with two dashes, older ones and people with one.
   if (argument[0] == '-' && argument[1] == '-') ++argument;
@@ -51,15 +59,15 @@ bool readWindowId(const char* text, Window& window) {
   return true;
 }
 
-// The window and the image drawn into it, remade when the window's size or visual changes. On
-// the machine's own X server the image is memory both share (MIT-SHM): a frame's pixels are
-// not copied through the connection.
+// The window and the image drawn into it, remade when the window's size changes. On the
+// machine's own X server the image is memory both share (MIT-SHM): a frame's pixels are not
+// copied through the connection.
 class Output {
  public:
-  Output(Display* display, Window window) : display_(display), window_(window) {
+  Output(Display* display, Window window)
+      : display_(display), window_(window), shared_(XShmQueryExtension(display) == True) {
     gc_ = XCreateGC(display, window, 0, nullptr);
     XSetForeground(display, gc_, BlackPixel(display, DefaultScreen(display)));
-    shared_ = XShmQueryExtension(display) == True;
   }
   ~Output() {
     release();
@@ -72,11 +80,9 @@ class Output {
   bool show(const SaverPicture& picture) {
     XWindowAttributes window;
     if (XGetWindowAttributes(display_, window_, &window) == 0) return false;
-    if (image_ == nullptr || window.width != width_ || window.height != height_ ||
-        window.visual != visual_) {
-      remake(picture, window);
-    }
-    if (image_ == nullptr) return true;
+    // A window keeps the visual it was made with, and has at least one pixel: only its size
+    // changes what is made.
+    if (window.width != width_ || window.height != height_) remake(picture, window);
     picture.scaleInto(fit_, reinterpret_cast<uint32_t*>(image_->data), image_->bytes_per_line / 4,
                       colours_);
     if (attached_) {
@@ -96,7 +102,7 @@ class Output {
          static_cast<unsigned short>(fit_.height)},
         {static_cast<short>(right), static_cast<short>(fit_.y),
          static_cast<unsigned short>(width_ - right), static_cast<unsigned short>(fit_.height)}};
-    XFillRectangles(display_, window_, gc_, border, 4);
+    XFillRectangles(display_, window_, gc_, border, static_cast<int>(std::size(border)));
     XSync(display_, False);
     return true;
   }
@@ -151,9 +157,8 @@ class Output {
     release();
     width_ = window.width;
     height_ = window.height;
-    visual_ = window.visual;
     fit_ = fitPicture(width_, height_);
-    if (fit_.width == 0 || window.visual->c_class != TrueColor) return;
+    if (window.visual->c_class != TrueColor) cannotDraw();
     if (shared_) image_ = sharedImage(window);
     if (image_ == nullptr) {
       const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(fit_.width) * fit_.height;
@@ -161,16 +166,12 @@ class Output {
       image_ = XCreateImage(display_, window.visual, static_cast<unsigned>(window.depth), ZPixmap,
                             0, data, static_cast<unsigned>(fit_.width),
                             static_cast<unsigned>(fit_.height), 32, 0);
+      if (image_ == nullptr) cannotDraw();
       // Pixels are written in this machine's order; Xlib reorders them for the server.
       const uint16_t one = 1;
-      if (image_ != nullptr) {
-        image_->byte_order = *reinterpret_cast<const uint8_t*>(&one) == 1 ? LSBFirst : MSBFirst;
-      }
+      image_->byte_order = *reinterpret_cast<const uint8_t*>(&one) == 1 ? LSBFirst : MSBFirst;
     }
-    if (image_ == nullptr || image_->bits_per_pixel != 32) {
-      printError("orbitra-saver: the window's visual has no 32-bit pixels");
-      endRun(1);
-    }
+    if (image_->bits_per_pixel != 32) cannotDraw();
     colours_ = picture.colourTable(static_cast<uint32_t>(window.visual->red_mask),
                                    static_cast<uint32_t>(window.visual->green_mask),
                                    static_cast<uint32_t>(window.visual->blue_mask));
@@ -180,11 +181,10 @@ class Output {
   Window window_;
   GC gc_;
   XImage* image_ = nullptr;
-  bool shared_ = false;
+  bool shared_;
   bool attached_ = false;
   XShmSegmentInfo segment_ = {};
   int width_ = 0, height_ = 0;
-  Visual* visual_ = nullptr;
   PictureFit fit_;
   std::vector<uint32_t> colours_;
 };

@@ -7,27 +7,15 @@
 # after another (no sound device, no res folder).
 # Arguments: the Windows build folder, the repository root, the native frame tool, the comparer.
 set -u
-build=$1 root=$2 frametool=$3 compare=$4
-work=$(mktemp -d)
-pids=()
-# The shell's notices of the helpers it kills on the way out say nothing.
-trap 'exec 2>/dev/null; kill -KILL "${pids[@]}"; wineserver -k; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-cd "$root" || fail "no repository root"
-
-export HOME=$work WINEPREFIX=$work/wine WINEARCH=win64 WINEDEBUG=-all LC_ALL=C.UTF-8
-# No .NET or browser engine to offer to install; sound through ALSA only, whose default device
-# is the null one: DirectSound works and plays into nothing.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=../lib/wine.sh
+source "$(dirname "$0")/../lib/wine.sh"
+wine_desktop "$@"
+# Sound through ALSA only, whose default device is the null one: DirectSound works and plays
+# into nothing.
 printf 'pcm.!default { type null }\n' >"$HOME/.asoundrc"
 unset SDL_VIDEODRIVER SDL_AUDIODRIVER SDL12COMPAT_WINDOW_SCALING
-
-# shellcheck source=../lib/xdisplay.sh
-source "$(dirname "$0")/../lib/xdisplay.sh"
-start_desktop
-wineboot -i >"$work/wineboot.log" 2>&1 || fail "no Wine prefix: $(tail -3 "$work/wineboot.log")"
 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1
-# Wine finishes its own background work between runs, or a later run meets a half-set prefix.
 wineserver -w
 
 tests/framecheck.sh "$frametool" "$build/orbitra-capture.exe" wine "$root" Windows ||

@@ -1,5 +1,6 @@
 /* Loaded into the real program with LD_PRELOAD by the window checks. It can hold the clock
-   still (ORBITRA_PROBE_TICK) or make the music refuse to start (ORBITRA_PROBE_REFUSE_MUSIC),
+   still (ORBITRA_PROBE_TICK), make the music refuse to start (ORBITRA_PROBE_REFUSE_MUSIC) or
+   the library's SDL_Init or SDL_SetVideoMode, or shmat, fail (ORBITRA_PROBE_REFUSE names which),
    and judges the frame loop on the library's clock, however busy the machine, written at the
    end of a normal run to the file named by ORBITRA_PROBE_REPORT:
    "frames N seconds S cpu C early E late L reads R": S the wall time from the first to the
@@ -16,7 +17,9 @@
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/resource.h>
+#include <sys/shm.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -76,6 +79,29 @@ int Mix_PlayMusic(Mix_Music* music, int loops) {
   }
   if (play == NULL) play = (int (*)(Mix_Music*, int))real("Mix_PlayMusic");
   return play(music, loops);
+}
+
+static int refused(const char* call) {
+  const char* named = getenv("ORBITRA_PROBE_REFUSE");
+  if (named == NULL || strcmp(named, call) != 0) return 0;
+  SDL_SetError("%s refused", call);
+  return 1;
+}
+
+int SDL_Init(Uint32 flags) {
+  return refused("SDL_Init") ? -1 : ((int (*)(Uint32))real("SDL_Init"))(flags);
+}
+
+SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
+  if (refused("SDL_SetVideoMode")) return NULL;
+  return ((SDL_Surface * (*)(int, int, int, Uint32)) real("SDL_SetVideoMode"))(width, height, bpp,
+                                                                               flags);
+}
+
+void* shmat(int segment, const void* address, int flags) {
+  return refused("shmat")
+             ? (void*)-1
+             : ((void* (*)(int, const void*, int))real("shmat"))(segment, address, flags);
 }
 
 int SDL_Flip(SDL_Surface* screen) {
