@@ -30,27 +30,64 @@ missing=$(sed -n 's/^Missing Debian packages: //p' <<<"$output")
 [ "$missing" = "libsdl1.2-dev" ] || { echo "FAIL: reported missing '$missing': $output"; exit 1; }
 echo "only the foreign-only package is missing: $missing"
 
-# Steps are chosen by exact name; the summary lists each with its note and the first failure's
-# last line, and its status is 1, as when a name asked for is no step's. A step past its time
-# limit fails with a line saying so, and nothing it started is left. Such a run's folder is
-# sealed as incomplete, with no sums; a whole run's gets them.
-mkdir "$fake/out" "$fake/whole" "$fake/part" && echo made | tee "$fake"/{out,whole,part}/file >/dev/null
-summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" ORBITRA_STEP_SECONDS=2 bash -c ". '$root/platforms/lib/steps.sh'
-  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why >&2; exit 3'; step bad false; step good-too false
-  step slow sh -c 'sleep 317.$$ >/dev/null 2>&1 & sleep 317.$$'; steps_seal '$fake/out'; steps_summary" 2>&1)
+# Steps are chosen by exact name; each one's output is copied to standard error (logged, both
+# streams, in steps_logs), and a failed one's last 15 lines follow its status. A step past its
+# limit (2400 s; here sleep waits 2 s whatever it is asked) gets TERM, then KILL 10 s later, and
+# fails with status 124, a line saying so and nothing it started left. The summary lists each
+# step with its note, counts them, names the first failure, and fails, as when a name asked for
+# is no step's. Such a run's folder is sealed as incomplete, with no sums; a whole run's gets them.
+mkdir "$fake"/{out,whole,part,tmp,slow} && echo made | tee "$fake"/{out,whole,part}/file >/dev/null
+printf '#!/bin/sh\necho "$1" >>%s/slept\nexec /bin/sleep 2\n' "$fake" >"$fake/slow/sleep" && chmod +x "$fake/slow/sleep"
+summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" TMPDIR=$fake/tmp PATH=$fake/slow:$PATH bash -c ". '$root/platforms/lib/steps.sh'
+  noted() { step_note seen; }; step good noted; step bad-one sh -c 'seq 20; echo why >&2; exit 3'; step bad false
+  slow() { trap 'echo TERM; trap - TERM' TERM; (trap '' TERM; exec /bin/sleep 317.$$) & wait \$!; wait; }
+  step good-too false; step slow slow; steps_seal '$fake/out'; steps_summary" 2>&1)
 status=$?
-bash -c ". '$root/platforms/lib/steps.sh'; step good true; steps_seal '$fake/whole'" 2>/dev/null
+said=$(steps_logs=$fake/logs bash -c ". '$root/platforms/lib/steps.sh'; step good sh -c 'echo out; echo err >&2'
+  steps_seal '$fake/whole'" 2>&1)
 ORBITRA_STEPS=good bash -c ". '$root/platforms/lib/steps.sh'; step good true; step other true; steps_seal '$fake/part'" 2>/dev/null
-[ -s "$fake/out/INCOMPLETE" ] && [ ! -e "$fake/out/SHA256SUMS" ] && [ ! -e "$fake/whole/INCOMPLETE" ] &&
-  [ -s "$fake/part/INCOMPLETE" ] &&
-  (cd "$fake/whole" && sha256sum --quiet -c SHA256SUMS) && grep -q ' file$' "$fake/whole/SHA256SUMS" ||
-  { echo "FAIL: the folders sealed: $(ls "$fake/out" "$fake/whole")"; exit 1; }
-[ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
-  grep -q '^good-too *skipped' <<<"$summary" &&
-  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" &&
-  grep -q '^good *ok .* seen$' <<<"$summary" && grep -Eq '^slow +FAILED +[2-5]s' <<<"$summary" &&
-  grep -q '^slow did not end within 2 s' <<<"$summary" && ! pgrep -fx "sleep 317.$$" >/dev/null ||
-  { echo "FAIL: status $status: $summary"; exit 1; }
+[ "$(cat "$fake/out/INCOMPLETE")" = "Incomplete: 2 steps failed and 2 were left out; not a release." ] &&
+  [ ! -e "$fake/out/SHA256SUMS" ] && [ ! -e "$fake/whole/INCOMPLETE" ] && [ -s "$fake/part/INCOMPLETE" ] &&
+  (cd "$fake/whole" && sha256sum --quiet -c SHA256SUMS) && grep -q ' file$' "$fake/whole/SHA256SUMS" &&
+  [ "$said" = "== good ==" ] && [ "$(cat "$fake/logs/good.log")" = $'out\nerr' ] ||
+  { echo "FAIL: the folders sealed: $(ls "$fake/out" "$fake/whole"), or the log: $said"; exit 1; }
+expected="== good ==
+== bad-one ==
+$(seq 20)
+why
+== bad-one FAILED (status 3); the end of its output:
+$(seq 7 20)
+why
+== slow ==
+TERM
+== slow FAILED (status 124); the end of its output:
+TERM
+slow did not end within 2400 s (ORBITRA_STEP_SECONDS): ended
+no step is named nosuch
+
+good ok Ns seen
+bad-one FAILED Ns
+bad skipped Ns
+good-too skipped Ns
+slow FAILED Ns
+1 passed, 3 failed, 2 skipped; N s in all
+first failure, bad-one: 17
+18
+19
+20
+why"
+[ "$status" -eq 1 ] && [ "$(sed -E 's/[0-9]+s  /Ns /; s/[0-9]+ s in all$/N s in all/; s/ +/ /g; s/ $//' <<<"$summary")" = "$expected" ] &&
+  [ "$(sort -u "$fake/slept")" = $'10\n2400' ] && [ -z "$(ls -A "$fake/tmp")" ] && ! pgrep -f "sleep 317.$$" >/dev/null ||
+  { echo "FAIL: status $status, $(sort -u "$fake/slept" | paste -sd' ') slept, left $(ls -A "$fake/tmp"): $summary"; exit 1; }
+# Interrupted, the steps' shell ends the step and its watchdog, with status 130.
+limit=$((400 + $$ % 500))
+ORBITRA_STEP_SECONDS=$limit bash -c ". '$root/platforms/lib/steps.sh'; step long /bin/sleep $limit.5" 2>/dev/null &
+for _ in $(seq 50); do pgrep -fx "/bin/sleep $limit.5" >/dev/null && break; sleep 0.1; done
+kill -TERM $! && wait $!
+status=$?
+for _ in $(seq 10); do pgrep -f "sleep $limit" >/dev/null || break; sleep 0.1; done
+[ "$status" -eq 130 ] && ! pgrep -f "sleep $limit" >/dev/null ||
+  { echo "FAIL: interrupted, status $status, left: $(pgrep -af "sleep $limit")"; exit 1; }
 # One step for each platform of the list, with its target, though a step reads standard input.
 said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
   platform_steps check- release-check OUT" </dev/null)
