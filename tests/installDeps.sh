@@ -88,6 +88,33 @@ status=$?
 for _ in $(seq 10); do pgrep -f "sleep $limit" >/dev/null || break; sleep 0.1; done
 [ "$status" -eq 130 ] && ! pgrep -f "sleep $limit" >/dev/null ||
   { echo "FAIL: interrupted, status $status, left: $(pgrep -af "sleep $limit")"; exit 1; }
+# The window checks' helpers: limited gives the command's status, or 124 past its limit (10 s
+# more for one that ignores TERM), and then fails on the check's own output; an intro that ends
+# before its window shows, or not with status 0 on Escape, fails with its last words.
+mkdir "$fake/x" && printf '#!/bin/sh\necho "$1 $2 $3" >>%s/limits\nexec /usr/bin/timeout "$@"\n' "$fake" >"$fake/x/timeout"
+printf '#!/bin/sh\n' >"$fake/x/xdotool" && chmod +x "$fake/x/"* && echo last >"$fake/stderr" && : >"$fake/empty"
+said=$(cd "$fake" && PATH=$fake/x:$PATH work=$fake bash -c ". '$root/platforms/lib/xdisplay.sh'; intro_logs=('$fake/empty')
+  fail() { echo \"failed: \$*\"; }; limited 5 sh -c 'exit 3' >/dev/null; echo \$?
+  limited 1 /bin/sleep 30 >/dev/null; echo \$?; fail() { echo \"failed: \$*\"; exit 1; }
+  (sh -c 'exit 4' & wait_for_intro_window \$!)
+  (sh -c 'exit 0' & escape_ends_intro \$!); (sh -c 'exit 5' & escape_ends_intro \$!)
+  (start_virtual_display 64x64 && xdpyinfo >/dev/null && echo shown; kill \$xvfb)" 2>&1)
+[ "$said" = "3
+failed: /bin/sleep 30 ... did not end within 1 s
+124
+failed: the intro ended early with status 4; stderr: last
+failed: exit status 5: stderr: last
+shown" ] && [ "$(cat "$fake/limits")" = $'-k 10 5\n-k 10 1' ] || { echo "FAIL: the window helpers said: $said"; exit 1; }
+# chroot_install: apt in the system updates, then installs the packages, .deb files copied in;
+# all apt says goes to the log.
+mkdir -p "$fake/fresh/tmp" && : >"$fake/a.deb"
+bash -c ". '$root/platforms/lib/chroot.sh'; chroot_run() { echo \"\$*\"; echo err >&2; [ \"\$1\" != fail ]; }
+  chroot_install '$fake/fresh' '$fake/log' pkg '$fake/a.deb' && ! chroot_install fail '$fake/log2' pkg" &&
+  [ "$(cat "$fake/log")" = "$fake/fresh apt-get update
+err
+$fake/fresh apt-get install -y pkg /tmp/a.deb
+err" ] && [ "$(cat "$fake/log2")" = $'fail apt-get update\nerr' ] && [ -f "$fake/fresh/tmp/a.deb" ] ||
+  { echo "FAIL: chroot_install's log: $(cat "$fake/log" "$fake/log2")"; exit 1; }
 # One step for each platform of the list, with its target, though a step reads standard input.
 said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
   platform_steps check- release-check OUT" </dev/null)
@@ -100,6 +127,8 @@ for arch in $(awk '!/^#/ { print $1 }' "$root/platforms/lib/arches.txt"); do  # 
   bash -c ". '$root/platforms/lib/binfmt.sh'; arch_names $arch && [ -f /usr/lib/binfmt.d/qemu-\$qemu_name.conf ] &&
     [ \$triplet = \$(dpkg-architecture -a$arch -qDEB_HOST_MULTIARCH 2>/dev/null) ]" || { echo "FAIL: $arch's names"; exit 1; }
 done
+said=$(bash -c ". '$root/platforms/lib/binfmt.sh'; binfmt_qemu nosuch || echo none" 2>&1)
+[ "$said" = none ] || { echo "FAIL: an unknown architecture: $said"; exit 1; }
 
 # Source lines for every archive the machine installs from, even when its own source lines
 # name the security suite only.
@@ -174,12 +203,17 @@ if [ -x "$loader" ] && [ -f /usr/lib/binfmt.d/qemu-aarch64.conf ] &&
   cat >"$fake/arm.sh" <<EOF
 . "$root/platforms/lib/binfmt.sh"
 binfmt_hold "\$@"
-binfmt_qemu arm64 && sh -c 'exec "\$0" --version' "$loader" && ! binfmt_qemu arm64 "$fake/cut"
+(binfmt_in() { return 1; }; binfmt_qemu arm64) || binfmt_reset nosuch || binfmt_qemu arm64 &&
+  sh -c 'exec "\$0" --version' "$loader" && ! binfmt_qemu arm64 "$fake/cut" &&
+  echo 0 >/proc/sys/fs/binfmt_misc/qemu-aarch64 && binfmt_qemu arm64 && binfmt_names
 EOF
   said=$("${isolated[@]}" bash "$fake/arm.sh" 2>&1) && grep -q '^ld.so ' <<<"$said" &&
-    grep -q "registered, but $fake/cut does not start" <<<"$said" ||
+    grep -q "registered, but $fake/cut does not start" <<<"$said" && [ "${said##*$'\n'}" = aarch64 ] &&
+    [ "${said%%$'\n'*}" = "cannot register qemu-aarch64: no binfmt_misc here, or no Debian rule for it" ] &&
+    [ "$(unshare --user "${isolated[@]:3}" bash -c ". '$root/platforms/lib/binfmt.sh'; binfmt_qemu arm64" 2>&1)" = \
+      "qemu-aarch64 is not registered, and registering takes root" ] ||
     { echo "FAIL: no ARM program starts after registering, or a broken one counts: $said"; exit 1; }
-  echo "an ARM program starts after registering: ${said%%$'\n'*}"
+  echo "an ARM program starts after registering: $(grep '^ld.so ' <<<"$said")"
 else
   echo "no ARM program and emulator, or no binfmt_misc of a user namespace: registering not tried"
 fi
