@@ -71,10 +71,7 @@ bad skipped Ns
 good-too skipped Ns
 slow FAILED Ns
 1 passed, 3 failed, 2 skipped; N s in all
-first failure, bad-one: 17
-18
-19
-20
+first failure, bad-one: $(seq 17 20)
 why"
 [ "$status" -eq 1 ] && [ "$(sed -E 's/[0-9]+s  /Ns /; s/[0-9]+ s in all$/N s in all/; s/ +/ /g; s/ $//' <<<"$summary")" = "$expected" ] &&
   [ "$(sort -u "$fake/slept")" = $'10\n2400' ] && [ -z "$(ls -A "$fake/tmp")" ] && ! pgrep -f "sleep 317.$$" >/dev/null ||
@@ -99,21 +96,16 @@ said=$(cd "$fake" && PATH=$fake/x:$PATH work=$fake bash -c ". '$root/platforms/l
   (sh -c 'exit 4' & wait_for_intro_window \$!)
   (sh -c 'exit 0' & escape_ends_intro \$!); (sh -c 'exit 5' & escape_ends_intro \$!)
   (start_virtual_display 64x64 && xdpyinfo >/dev/null && echo shown; kill \$xvfb)" 2>&1)
-[ "$said" = "3
-failed: /bin/sleep 30 ... did not end within 1 s
-124
-failed: the intro ended early with status 4; stderr: last
-failed: exit status 5: stderr: last
-shown" ] && [ "$(cat "$fake/limits")" = $'-k 10 5\n-k 10 1' ] || { echo "FAIL: the window helpers said: $said"; exit 1; }
+[ "$said" = $'3\nfailed: /bin/sleep 30 ... did not end within 1 s\n124\nfailed: the intro ended early with status 4; '\
+$'stderr: last\nfailed: exit status 5: stderr: last\nshown' ] && [ "$(cat "$fake/limits")" = $'-k 10 5\n-k 10 1' ] ||
+  { echo "FAIL: the window helpers said: $said"; exit 1; }
 # chroot_install: apt in the system updates, then installs the packages, .deb files copied in;
 # all apt says goes to the log.
 mkdir -p "$fake/fresh/tmp" && : >"$fake/a.deb"
 bash -c ". '$root/platforms/lib/chroot.sh'; chroot_run() { echo \"\$*\"; echo err >&2; [ \"\$1\" != fail ]; }
   chroot_install '$fake/fresh' '$fake/log' pkg '$fake/a.deb' && ! chroot_install fail '$fake/log2' pkg" &&
-  [ "$(cat "$fake/log")" = "$fake/fresh apt-get update
-err
-$fake/fresh apt-get install -y pkg /tmp/a.deb
-err" ] && [ "$(cat "$fake/log2")" = $'fail apt-get update\nerr' ] && [ -f "$fake/fresh/tmp/a.deb" ] ||
+  [ "$(cat "$fake/log")" = "$fake/fresh apt-get update"$'\nerr\n'"$fake/fresh apt-get install -y pkg /tmp/a.deb"$'\nerr' ] &&
+  [ "$(cat "$fake/log2")" = $'fail apt-get update\nerr' ] && [ -f "$fake/fresh/tmp/a.deb" ] ||
   { echo "FAIL: chroot_install's log: $(cat "$fake/log" "$fake/log2")"; exit 1; }
 # One step for each platform of the list, with its target, though a step reads standard input.
 said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
