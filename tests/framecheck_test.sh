@@ -3,7 +3,8 @@
 # check of another build (framecheck.sh) must pass only on identical lists that agree with the
 # golden file, and otherwise name the first differing frame; the golden check (golden/check.sh)
 # must fail on the golden run's last frame or last second changed, or on the 32-bit player's
-# sound. A tool that never ends fails either. Argument: the repository root.
+# sound. A tool that fails or never ends fails either; each run has the default time limit and
+# 10 s of grace. Argument: the repository root.
 set -u
 exec 1>&2
 root=${1:-$(dirname "$0")/..}
