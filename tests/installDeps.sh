@@ -196,7 +196,7 @@ if [ -x "$loader" ] && [ -f /usr/lib/binfmt.d/qemu-aarch64.conf ] &&
   cat >"$fake/arm.sh" <<EOF
 . "$root/platforms/lib/binfmt.sh"
 binfmt_hold "\$@"
-(binfmt_in() { return 1; }; binfmt_qemu arm64) || binfmt_reset nosuch || binfmt_qemu arm64 &&
+! (binfmt_in() { return 1; }; binfmt_qemu arm64) && [ "\$(binfmt_reset nosuch 2>&1 || echo no)" = no ] && binfmt_qemu arm64 &&
   sh -c 'exec "\$0" --version' "$loader" && ! binfmt_qemu arm64 "$fake/cut" &&
   echo 0 >/proc/sys/fs/binfmt_misc/qemu-aarch64 && binfmt_qemu arm64 && binfmt_names
 EOF
