@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The scripts' shared library (platforms/lib/). The dependency installer counts only the native
 # architecture's packages: a foreign copy of a -dev package (installed for a cross build) must
-# not satisfy it; an "all" package does. Then steps, platform steps, source lines, the libraries'
-# cache key and fresh systems.
+# not satisfy it; an "all" package does. Then steps, the window checks' helpers, platform steps,
+# source lines, the libraries' cache key, fresh systems and qemu's registrations.
 # Arguments: the program (unused), the repository root.
 set -u
 root=$2
@@ -30,27 +30,85 @@ missing=$(sed -n 's/^Missing Debian packages: //p' <<<"$output")
 [ "$missing" = "libsdl1.2-dev" ] || { echo "FAIL: reported missing '$missing': $output"; exit 1; }
 echo "only the foreign-only package is missing: $missing"
 
-# Steps are chosen by exact name; the summary lists each with its note and the first failure's
-# last line, and its status is 1, as when a name asked for is no step's. A step past its time
-# limit fails with a line saying so, and nothing it started is left. Such a run's folder is
-# sealed as incomplete, with no sums; a whole run's gets them.
-mkdir "$fake/out" "$fake/whole" "$fake/part" && echo made | tee "$fake"/{out,whole,part}/file >/dev/null
-summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" ORBITRA_STEP_SECONDS=2 bash -c ". '$root/platforms/lib/steps.sh'
-  noted() { step_note seen; }; step good noted; step bad-one sh -c 'echo why >&2; exit 3'; step bad false; step good-too false
-  step slow sh -c 'sleep 317.$$ >/dev/null 2>&1 & sleep 317.$$'; steps_seal '$fake/out'; steps_summary" 2>&1)
+# Steps are chosen by exact name; each one's output is copied to standard error (logged, both
+# streams, in steps_logs), and a failed one's last 15 lines follow its status. A step past its
+# limit (2400 s; here sleep waits 2 s whatever it is asked) gets TERM, then KILL 10 s later, and
+# fails with status 124, a line saying so and nothing it started left. The summary lists each
+# step with its note, counts them, names the first failure, and fails, as when a name asked for
+# is no step's. Such a run's folder is sealed as incomplete, with no sums; a whole run's gets them.
+mkdir "$fake"/{out,whole,part,tmp,slow} && echo made | tee "$fake"/{out,whole,part}/file >/dev/null
+printf '#!/bin/sh\necho "$1" >>%s/slept\nexec /bin/sleep 2\n' "$fake" >"$fake/slow/sleep" && chmod +x "$fake/slow/sleep"
+summary=$(ORBITRA_STEPS="good,bad-one nosuch slow" TMPDIR=$fake/tmp PATH=$fake/slow:$PATH bash -c ". '$root/platforms/lib/steps.sh'
+  noted() { step_note seen; }; step good noted; step bad-one sh -c 'seq 20; echo why >&2; exit 3'; step bad false
+  slow() { trap 'echo TERM; trap - TERM' TERM; (trap '' TERM; exec /bin/sleep 317.$$) & wait \$!; wait; }
+  step good-too false; step slow slow; steps_seal '$fake/out'; steps_summary" 2>&1)
 status=$?
-bash -c ". '$root/platforms/lib/steps.sh'; step good true; steps_seal '$fake/whole'" 2>/dev/null
-ORBITRA_STEPS=good bash -c ". '$root/platforms/lib/steps.sh'; step good true; step other true; steps_seal '$fake/part'" 2>/dev/null
-[ -s "$fake/out/INCOMPLETE" ] && [ ! -e "$fake/out/SHA256SUMS" ] && [ ! -e "$fake/whole/INCOMPLETE" ] &&
-  [ -s "$fake/part/INCOMPLETE" ] &&
-  (cd "$fake/whole" && sha256sum --quiet -c SHA256SUMS) && grep -q ' file$' "$fake/whole/SHA256SUMS" ||
-  { echo "FAIL: the folders sealed: $(ls "$fake/out" "$fake/whole")"; exit 1; }
-[ "$status" -eq 1 ] && grep -q '^bad-one *FAILED' <<<"$summary" && grep -q '^bad *skipped' <<<"$summary" &&
-  grep -q '^good-too *skipped' <<<"$summary" &&
-  grep -q "^first failure, bad-one: why" <<<"$summary" && grep -q "no step is named nosuch" <<<"$summary" &&
-  grep -q '^good *ok .* seen$' <<<"$summary" && grep -Eq '^slow +FAILED +[2-5]s' <<<"$summary" &&
-  grep -q '^slow did not end within 2 s' <<<"$summary" && ! pgrep -fx "sleep 317.$$" >/dev/null ||
-  { echo "FAIL: status $status: $summary"; exit 1; }
+said=$(steps_logs=$fake/logs bash -c ". '$root/platforms/lib/steps.sh'; step good sh -c 'echo out; echo err >&2'
+  steps_seal '$fake/whole'" 2>&1)
+steps_logs=$fake/logs bash -c ". '$root/platforms/lib/steps.sh'; step bad false; step other true
+  steps_seal '$fake/part'" 2>/dev/null
+[ "$(cat "$fake/out/INCOMPLETE")" = "Incomplete: 2 steps failed and 2 were left out; not a release." ] &&
+  [ ! -e "$fake/out/SHA256SUMS" ] && [ ! -e "$fake/whole/INCOMPLETE" ] &&
+  [ "$(cat "$fake/part/INCOMPLETE")" = "Incomplete: 1 steps failed and 0 were left out; not a release." ] &&
+  (cd "$fake/whole" && sha256sum --quiet -c SHA256SUMS) && grep -q ' file$' "$fake/whole/SHA256SUMS" &&
+  [ "$said" = "== good ==" ] && [ "$(cat "$fake/logs/good.log")" = $'out\nerr' ] ||
+  { echo "FAIL: the folders sealed: $(ls "$fake/out" "$fake/whole"), or the log: $said"; exit 1; }
+expected="== good ==
+== bad-one ==
+$(seq 20)
+why
+== bad-one FAILED (status 3); the end of its output:
+$(seq 7 20)
+why
+== slow ==
+TERM
+== slow FAILED (status 124); the end of its output:
+TERM
+slow did not end within 2400 s (ORBITRA_STEP_SECONDS): ended
+no step is named nosuch
+
+good ok Ns seen
+bad-one FAILED Ns
+bad skipped Ns
+good-too skipped Ns
+slow FAILED Ns
+1 passed, 3 failed, 2 skipped; N s in all
+first failure, bad-one: $(seq 17 20)
+why"
+[ "$status" -eq 1 ] && [ "$(sed -E 's/[0-9]+s  /Ns /; s/[0-9]+ s in all$/N s in all/; s/ +/ /g; s/ $//' <<<"$summary")" = "$expected" ] &&
+  [ "$(sort -u "$fake/slept")" = $'10\n2400' ] && [ -z "$(ls -A "$fake/tmp")" ] && ! pgrep -f "sleep 317.$$" >/dev/null ||
+  { echo "FAIL: status $status, $(sort -u "$fake/slept" | paste -sd' ') slept, left $(ls -A "$fake/tmp"): $summary"; exit 1; }
+# Interrupted, the steps' shell ends the step and its watchdog, with status 130.
+limit=$((400 + $$ % 500))
+ORBITRA_STEP_SECONDS=$limit bash -c ". '$root/platforms/lib/steps.sh'; step long /bin/sleep $limit.5" 2>/dev/null &
+for _ in $(seq 50); do pgrep -fx "/bin/sleep $limit.5" >/dev/null && break; sleep 0.1; done
+kill -TERM $! && wait $!
+status=$?
+for _ in $(seq 10); do pgrep -f "sleep $limit" >/dev/null || break; sleep 0.1; done
+[ "$status" -eq 130 ] && ! pgrep -f "sleep $limit" >/dev/null ||
+  { echo "FAIL: interrupted, status $status, left: $(pgrep -af "sleep $limit")"; pkill -KILL -f "sleep $limit"; exit 1; }
+# The window checks' helpers: limited gives the command's status, or 124 past its limit (10 s
+# more for one that ignores TERM), and then fails on the check's own output; an intro that ends
+# before its window shows, or not with status 0 on Escape, fails with its last words.
+mkdir "$fake/x" && printf '#!/bin/sh\necho "$1 $2 $3" >>%s/limits\nexec /usr/bin/timeout "$@"\n' "$fake" >"$fake/x/timeout"
+printf '#!/bin/sh\n' >"$fake/x/xdotool" && chmod +x "$fake/x/"* && echo last >"$fake/stderr" && : >"$fake/empty"
+said=$(cd "$fake" && PATH=$fake/x:$PATH work=$fake bash -c ". '$root/platforms/lib/xdisplay.sh'; intro_logs=('$fake/empty')
+  fail() { echo \"failed: \$*\"; }; limited 5 sh -c 'exit 3' >/dev/null; echo \$?
+  limited 1 /bin/sleep 30 >/dev/null; echo \$?; fail() { echo \"failed: \$*\"; exit 1; }
+  (sh -c 'exit 4' & wait_for_intro_window \$!)
+  (sh -c 'exit 0' & escape_ends_intro \$!); (sh -c 'exit 5' & escape_ends_intro \$!)
+  (start_virtual_display 64x64 && xdpyinfo >/dev/null && echo shown; kill \$xvfb)" 2>&1)
+[ "$said" = $'3\nfailed: /bin/sleep 30 ... did not end within 1 s\n124\nfailed: the intro ended early with status 4; '\
+$'stderr: last\nfailed: exit status 5: stderr: last\nshown' ] && [ "$(cat "$fake/limits")" = $'-k 10 5\n-k 10 1' ] ||
+  { echo "FAIL: the window helpers said: $said"; exit 1; }
+# chroot_install: apt in the system updates, then installs the packages, .deb files copied in;
+# all apt says goes to the log.
+mkdir -p "$fake/fresh/tmp" && : >"$fake/a.deb"
+bash -c ". '$root/platforms/lib/chroot.sh'; chroot_run() { echo \"\$*\"; echo err >&2; [ \"\$1\" != fail ]; }
+  chroot_install '$fake/fresh' '$fake/log' pkg '$fake/a.deb' && ! chroot_install fail '$fake/log2' pkg" &&
+  [ "$(cat "$fake/log")" = "$fake/fresh apt-get update"$'\nerr\n'"$fake/fresh apt-get install -y pkg /tmp/a.deb"$'\nerr' ] &&
+  [ "$(cat "$fake/log2")" = $'fail apt-get update\nerr' ] && [ -f "$fake/fresh/tmp/a.deb" ] ||
+  { echo "FAIL: chroot_install's log: $(cat "$fake/log" "$fake/log2")"; exit 1; }
 # One step for each platform of the list, with its target, though a step reads standard input.
 said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/dev/null; }
   platform_steps check- release-check OUT" </dev/null)
@@ -61,7 +119,8 @@ said=$(bash -c ". '$root/platforms/lib/steps.sh'; step() { echo \"\$*\"; cat >/d
 
 for arch in $(awk '!/^#/ { print $1 }' "$root/platforms/lib/arches.txt"); do  # names as Debian's, qemu's
   bash -c ". '$root/platforms/lib/binfmt.sh'; arch_names $arch && [ -f /usr/lib/binfmt.d/qemu-\$qemu_name.conf ] &&
-    [ \$triplet = \$(dpkg-architecture -a$arch -qDEB_HOST_MULTIARCH 2>/dev/null) ]" || { echo "FAIL: $arch's names"; exit 1; }
+    [ \$triplet = \$(dpkg-architecture -a$arch -qDEB_HOST_MULTIARCH 2>/dev/null) ] && ! binfmt_qemu nosuch" ||
+    { echo "FAIL: $arch's names"; exit 1; }
 done
 
 # Source lines for every archive the machine installs from, even when its own source lines
@@ -137,12 +196,17 @@ if [ -x "$loader" ] && [ -f /usr/lib/binfmt.d/qemu-aarch64.conf ] &&
   cat >"$fake/arm.sh" <<EOF
 . "$root/platforms/lib/binfmt.sh"
 binfmt_hold "\$@"
-binfmt_qemu arm64 && sh -c 'exec "\$0" --version' "$loader" && ! binfmt_qemu arm64 "$fake/cut"
+! (binfmt_in() { return 1; }; binfmt_qemu arm64) && [ "\$(binfmt_reset nosuch 2>&1 || echo no)" = no ] && binfmt_qemu arm64 &&
+  sh -c 'exec "\$0" --version' "$loader" && ! binfmt_qemu arm64 "$fake/cut" &&
+  echo 0 >/proc/sys/fs/binfmt_misc/qemu-aarch64 && binfmt_qemu arm64 && binfmt_names
 EOF
   said=$("${isolated[@]}" bash "$fake/arm.sh" 2>&1) && grep -q '^ld.so ' <<<"$said" &&
-    grep -q "registered, but $fake/cut does not start" <<<"$said" ||
+    grep -q "registered, but $fake/cut does not start" <<<"$said" && [ "${said##*$'\n'}" = aarch64 ] &&
+    [ "${said%%$'\n'*}" = "cannot register qemu-aarch64: no binfmt_misc here, or no Debian rule for it" ] &&
+    [ "$(unshare --user "${isolated[@]:3}" bash -c ". '$root/platforms/lib/binfmt.sh'; binfmt_qemu arm64 || echo no" 2>&1)" = \
+      $'qemu-aarch64 is not registered, and registering takes root\nno' ] ||
     { echo "FAIL: no ARM program starts after registering, or a broken one counts: $said"; exit 1; }
-  echo "an ARM program starts after registering: ${said%%$'\n'*}"
+  echo "an ARM program starts after registering: $(grep '^ld.so ' <<<"$said")"
 else
   echo "no ARM program and emulator, or no binfmt_misc of a user namespace: registering not tried"
 fi

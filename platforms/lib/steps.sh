@@ -26,7 +26,7 @@ steps_names=() steps_results=() steps_seconds=() steps_notes=()
 steps_failed=0 steps_skipped=0 steps_first_failure=
 steps_started=$SECONDS
 steps_limit=${ORBITRA_STEP_SECONDS:-2400}
-steps_pid=
+steps_pid='' steps_watchdog=''
 # The names asked for choose this script's steps only, not those of the scripts it runs.
 steps_asked=${ORBITRA_STEPS:-}
 unset ORBITRA_STEPS
@@ -47,28 +47,31 @@ step_note() { [ -z "${steps_note_file:-}" ] || printf '%s' "$*" >"$steps_note_fi
 # group once it runs past the limit; returns its status, 124 when it was ended so. A signal to
 # this shell meanwhile ends the step's group too.
 steps_run() {
-  local traps watchdog late=$steps_note_file.late status=0
+  local traps late=$steps_note_file.late status=0
   traps=$(trap -p INT TERM HUP)
   set -m
   "$@" </dev/null &
   steps_pid=$!
   { sleep "$steps_limit" && : >"$late" && kill -TERM -- "-$steps_pid" && sleep 10 &&
     kill -KILL -- "-$steps_pid"; } >/dev/null 2>&1 &
-  watchdog=$!
+  steps_watchdog=$!
   set +m
   trap 'steps_stop; exit 130' INT TERM HUP
-  wait "$steps_pid" || status=$?
-  kill -- "-$watchdog" 2>/dev/null
-  wait "$watchdog" 2>/dev/null
+  wait "$steps_pid" 2>/dev/null || status=$?
+  kill -KILL -- "-$steps_watchdog" 2>/dev/null
+  wait "$steps_watchdog" 2>/dev/null
   trap - INT TERM HUP
   eval "$traps"
-  steps_pid=
+  steps_pid='' steps_watchdog=''
   [ ! -e "$late" ] || { rm -f "$late"; return 124; }
   return "$status"
 }
 
-# Ends the step running now, with everything it started.
-steps_stop() { [ -z "$steps_pid" ] || kill -KILL -- "-$steps_pid" 2>/dev/null; }
+# Ends the step running now, with everything it started, and its watchdog: left, the watchdog
+# would signal a process group of the same number later.
+steps_stop() {
+  [ -z "$steps_pid" ] || kill -KILL -- "-$steps_pid" "-$steps_watchdog" 2>/dev/null
+}
 
 step() {
   local steps_name=$1 steps_start=$SECONDS steps_status=0 steps_log
