@@ -30,9 +30,8 @@ std::string oneLine(const std::string& text) {
   std::string line;
   for (unsigned char c : text) {
     if (c < 0x20 || c == 0x7f) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      line += escaped;
+      static const char digits[] = "0123456789abcdef";
+      line += {'\\', 'x', digits[c >> 4], digits[c & 15]};
     } else {
       line += static_cast<char>(c);
     }
@@ -138,7 +137,10 @@ bool readWholeFile(const std::string& path, std::string& bytes, long long limit,
     bytes.append(block, got);
   }
   const bool read = std::ferror(file) == 0;
-  if (!read) reason = std::strerror(errno);
+  if (!read) {
+    reason = std::strerror(errno);
+    bytes.clear();  // no part of a file passes for the whole
+  }
   std::fclose(file);
   return read;
 }

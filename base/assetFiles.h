@@ -36,6 +36,6 @@ constexpr long long maxListBytes = 1LL << 20;
 bool checkReadableFile(const std::string& path, long long limit, std::string& reason);
 
 // The whole of a regular file of at most `limit` bytes by its UTF-8 name (any folder name on
-// every system), read in blocks; false with the reason as checkReadableFile gives it.
+// every system), read in blocks; false, with no bytes and the reason as checkReadableFile gives it.
 bool readWholeFile(const std::string& path, std::string& bytes, long long limit,
                    std::string& reason);

@@ -80,14 +80,13 @@ bool renderSoundtrack(const std::string& file, uint64_t samples,
   // Read by its UTF-8 name and played from memory: the player's own opening takes names in
   // Windows' narrow code page.
   std::string bytes, reason;
-  const bool read = readWholeFile(file, bytes, maxAssetBytes, reason);
-  if (read && bytes.empty()) reason = "it is empty";
-  MODULE* module = read && !bytes.empty()
-                       ? Player_LoadMem(bytes.data(), static_cast<int>(bytes.size()), 64, 0)
-                       : nullptr;
+  // Bytes only when the file was read whole; an empty one has nothing to play.
+  if (readWholeFile(file, bytes, maxAssetBytes, reason) && bytes.empty()) reason = "it is empty";
+  MODULE* module =
+      bytes.empty() ? nullptr : Player_LoadMem(bytes.data(), static_cast<int>(bytes.size()), 64, 0);
   if (module == nullptr) {
     error = "cannot load the music " + file + ": " +
-            (read && !bytes.empty() ? MikMod_strerror(MikMod_errno) : reason);
+            (bytes.empty() ? reason : MikMod_strerror(MikMod_errno));
     MikMod_Exit();
     return false;
   }
