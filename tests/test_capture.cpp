@@ -762,8 +762,10 @@ TEST(CaptureExecTest, BadOptionsAndUnwritableOutputsFailCleanly) {
         << c.arguments << " left " << fs::directory_iterator(out)->path();
   }
   EXPECT_EQ(readFile(readOnly), "kept");
-  // Standard input or error closed: refused as well, and nothing written.
-  for (const char* closed : {" <&- 2>/dev/null", " 2>&-"}) {
+  // Standard input or error closed: refused as well, and nothing written. (Under an emulator
+  // the emulator's own file takes a closed standard input's number before the tool starts.)
+  for (const char* closed : {" 2>&-", ORBITRA_EMULATED ? "" : " <&- 2>/dev/null"}) {
+    if (*closed == '\0') continue;
     const std::string run = "cd " ORBITRA_SOURCE_DIR " && " ORBITRA_CAPTURE + wav + closed;
     EXPECT_EQ(std::system(run.c_str()), 1 << 8) << closed;
     EXPECT_TRUE(fs::is_empty(out)) << closed;
